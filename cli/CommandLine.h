@@ -1,0 +1,55 @@
+#pragma once
+
+#include "cli/Script.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace shamblex::cli {
+
+// What the runner was asked to do. Settings options are kept as given and applied to
+// the built-in defaults before the first new simulation.
+struct RunOptions {
+    std::optional<std::int32_t> boardWidth;
+    std::optional<std::int32_t> boardHeight;
+    std::optional<std::int32_t> beingCount;
+    bool openArena = false;
+    bool simpleZombies = false;
+    bool eatWalls = false;
+    std::optional<std::string> brainsDirectory;
+    std::optional<std::uint32_t> seed;
+
+    std::vector<ScriptCommand> script;
+    std::int32_t frames = 1000;
+
+    // "-" names standard output.
+    std::optional<std::string> statsFile;
+    std::optional<std::string> dumpFile;
+    std::optional<std::int32_t> dumpEvery;
+    std::optional<std::string> boardDumpFile;
+    std::optional<std::string> pngFile;
+    std::int32_t windowWidth = 1024;
+    std::int32_t windowHeight = 768;
+
+    bool showHelp = false;
+};
+
+// A command line the runner refuses: one line for standard error, exit status 2.
+struct UsageError {
+    std::string message;
+};
+
+using ParsedCommandLine = std::variant<RunOptions, UsageError>;
+
+// Parses the arguments after the program name. A repeated option takes its last value.
+ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments);
+
+// The text --help prints.
+std::string usageText();
+
+}

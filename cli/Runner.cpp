@@ -1,0 +1,252 @@
+#include "cli/Runner.h"
+
+#include "brains/BrainRegistry.h"
+#include "cli/OutputFile.h"
+#include "sim/Random.h"
+#include "sim/Settings.h"
+#include "sim/Simulation.h"
+
+#include <array>
+#include <charconv>
+#include <string>
+
+namespace shamblex::cli {
+
+namespace {
+
+constexpr std::string_view statsHeader = "frame,zombies,humans\n";
+constexpr std::string_view dumpHeader = "frame,index,kind,x,y,lookDirection,moveDirection,panicked,panicCounter,"
+                                        "moveCredit,serialNumber,brainName\n";
+
+// Appends decimal numbers and fields to a line without allocating per number.
+class Line {
+public:
+    template<typename Number>
+    Line& number(Number value)
+    {
+        char digits[24];
+        auto result = std::to_chars(digits, digits + sizeof digits, value);
+        m_text.append(digits, result.ptr);
+        return *this;
+    }
+    Line& text(std::string_view text)
+    {
+        m_text.append(text);
+        return *this;
+    }
+    Line& comma() { return text(","); }
+    // A field quoted as RFC 4180 says when it holds a comma, a quote or a line break.
+    Line& csvField(std::string_view field)
+    {
+        if (field.find_first_of(",\"\r\n") == std::string_view::npos)
+            return text(field);
+        m_text.push_back('"');
+        for (char c : field) {
+            if (c == '"')
+                m_text.push_back('"');
+            m_text.push_back(c);
+        }
+        m_text.push_back('"');
+        return *this;
+    }
+    Line& end() { return text("\n"); }
+
+    std::string_view view() const { return m_text; }
+    void clear() { m_text.clear(); }
+
+private:
+    std::string m_text;
+};
+
+class Run {
+public:
+    Run(const RunOptions& options, std::FILE* output, std::FILE* errors)
+        : m_options(options)
+        , m_output(output)
+        , m_errors(errors)
+    {
+    }
+
+    int execute();
+
+private:
+    enum Slot { Stats, Dump, BoardDump, Png, SlotCount };
+
+    void applySettings();
+    bool openOutputs();
+    bool finishOutputs();
+    void step();
+    void afterStep();
+    void writeDump();
+    void writeBoardDump();
+    void fail(std::string_view message) { std::fprintf(m_errors, "shamblex-cli: %.*s\n", static_cast<int>(message.size()), message.data()); }
+
+    const RunOptions& m_options;
+    std::FILE* m_output;
+    std::FILE* m_errors;
+
+    Settings m_settings;
+    Random m_random;
+    BrainRegistry m_brains;
+    Simulation m_simulation { m_settings, m_random, m_brains };
+
+    std::array<OutputFile, SlotCount> m_files;
+    std::int64_t m_stepsRun = 0;
+    Line m_line;
+};
+
+void Run::applySettings()
+{
+    if (m_options.boardWidth)
+        m_settings.boardWidth = *m_options.boardWidth;
+    if (m_options.boardHeight)
+        m_settings.boardHeight = *m_options.boardHeight;
+    if (m_options.beingCount)
+        m_settings.beingCount = *m_options.beingCount;
+    if (m_options.openArena)
+        m_settings.cityBoard = 0;
+    if (m_options.simpleZombies)
+        m_settings.smartZombies = 0;
+    if (m_options.eatWalls)
+        m_settings.zombiesEatWalls = 1;
+    if (m_options.seed)
+        m_random.setState(*m_options.seed);
+}
+
+bool Run::openOutputs()
+{
+    const std::optional<std::string>* paths[SlotCount] = { &m_options.statsFile, &m_options.dumpFile,
+        &m_options.boardDumpFile, &m_options.pngFile };
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        if (!*paths[slot])
+            continue;
+        const std::string& path = **paths[slot];
+        bool shared = false;
+        for (int earlier = 0; earlier < slot && !shared; ++earlier) {
+            if (m_files[earlier].isOpen() && sameOutput(m_files[earlier].path(), path)) {
+                m_files[slot].share(m_files[earlier]);
+                shared = true;
+            }
+        }
+        if (!shared && !m_files[slot].open(path, m_output)) {
+            fail("cannot write '" + path + "'");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Run::finishOutputs()
+{
+    // Outputs that share a stream were opened after its owner; finishing in reverse
+    // closes every stream after its last user.
+    bool ok = true;
+    for (int slot = SlotCount - 1; slot >= 0; --slot) {
+        if (!m_files[slot].isOpen())
+            continue;
+        if (!m_files[slot].finish()) {
+            fail("writing '" + m_files[slot].path() + "' failed");
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+void Run::step()
+{
+    m_simulation.frameStep(Drawing::Off);
+    afterStep();
+}
+
+void Run::afterStep()
+{
+    ++m_stepsRun;
+    if (m_files[Stats].isOpen()) {
+        m_line.clear();
+        m_line.number(m_simulation.frameNumber()).comma();
+        m_line.number(m_simulation.zombieCount()).comma();
+        m_line.number(m_simulation.humanCount()).end();
+        m_files[Stats].write(m_line.view());
+    }
+    if (m_files[Dump].isOpen() && m_options.dumpEvery && m_stepsRun % *m_options.dumpEvery == 0)
+        writeDump();
+}
+
+void Run::writeDump()
+{
+    OutputFile& file = m_files[Dump];
+    std::size_t index = 0;
+    for (const Actor* actor : m_simulation.population()) {
+        m_line.clear();
+        m_line.number(m_simulation.frameNumber()).comma();
+        m_line.number(index++).comma();
+        m_line.number(static_cast<std::int32_t>(actor->kind())).comma();
+        m_line.number(actor->x()).comma();
+        m_line.number(actor->y()).comma();
+        m_line.number(actor->lookDirection).comma();
+        m_line.number(actor->moveDirection).comma();
+        m_line.number(unsigned { actor->panicked }).comma();
+        m_line.number(actor->panicCounter).comma();
+        m_line.number(actor->moveCredit()).comma();
+        m_line.number(actor->serialNumber).comma();
+        m_line.csvField(actor->brainName()).end();
+        file.write(m_line.view());
+    }
+}
+
+void Run::writeBoardDump()
+{
+    const Board& board = m_simulation.board();
+    std::string row;
+    row.reserve(static_cast<std::size_t>(board.width()) + 1);
+    for (std::int32_t y = 0; y < board.height(); ++y) {
+        row.clear();
+        for (std::int32_t x = 0; x < board.width(); ++x)
+            row.push_back(static_cast<char>('0' + static_cast<int>(board.at(x, y).kind)));
+        row.push_back('\n');
+        m_files[BoardDump].write(row);
+    }
+}
+
+int Run::execute()
+{
+    applySettings();
+    if (!openOutputs())
+        return 1;
+    if (m_files[Stats].isOpen())
+        m_files[Stats].write(statsHeader);
+    if (m_files[Dump].isOpen())
+        m_files[Dump].write(dumpHeader);
+
+    if (!m_simulation.newSimulation()) {
+        fail("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
+            + " cells with " + std::to_string(m_settings.beingCount) + " beings does not fit in memory");
+        finishOutputs();
+        return 1;
+    }
+
+    for (const ScriptCommand& command : m_options.script) {
+        if (command.kind == ScriptCommand::Kind::Step) {
+            for (std::int32_t i = 0; i < command.count; ++i)
+                step();
+        }
+    }
+    for (std::int32_t i = 0; i < m_options.frames; ++i)
+        step();
+
+    if (m_files[Dump].isOpen())
+        writeDump();
+    if (m_files[BoardDump].isOpen())
+        writeBoardDump();
+    return finishOutputs() ? 0 : 1;
+}
+
+}
+
+int run(const RunOptions& options, std::FILE* output, std::FILE* errors)
+{
+    Run run(options, output, errors);
+    return run.execute();
+}
+
+}

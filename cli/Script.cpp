@@ -1,0 +1,120 @@
+#include "cli/Script.h"
+
+#include <limits>
+
+namespace shamblex::cli {
+
+namespace {
+
+constexpr std::uint64_t maximumCount = std::numeric_limits<std::int32_t>::max();
+
+std::optional<std::int32_t> parseCoordinate(std::string_view text)
+{
+    bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    // |INT32_MIN| is one more than INT32_MAX.
+    auto magnitude = parseUnsigned(text, negative ? maximumCount + 1 : maximumCount);
+    if (!magnitude)
+        return std::nullopt;
+    auto value = static_cast<std::int64_t>(*magnitude);
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+std::optional<ScriptCommand> parseCell(ScriptCommand::Kind kind, std::string_view text)
+{
+    auto comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    auto x = parseCoordinate(text.substr(0, comma));
+    auto y = parseCoordinate(text.substr(comma + 1));
+    if (!x || !y)
+        return std::nullopt;
+    ScriptCommand command;
+    command.kind = kind;
+    command.x = *x;
+    command.y = *y;
+    return command;
+}
+
+std::optional<ScriptCommand> parseToken(std::string_view token)
+{
+    auto colon = token.find(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    std::string_view name = token.substr(0, colon);
+    std::string_view value = token.substr(colon + 1);
+
+    if (name == "step") {
+        auto count = parseUnsigned(value, maximumCount);
+        if (!count)
+            return std::nullopt;
+        ScriptCommand command;
+        command.kind = ScriptCommand::Kind::Step;
+        command.count = static_cast<std::int32_t>(*count);
+        return command;
+    }
+    if (name == "key") {
+        ScriptCommand command;
+        command.kind = ScriptCommand::Kind::Key;
+        if (value == "space")
+            command.key = ' ';
+        else if (value.size() == 1)
+            command.key = value.front();
+        else
+            return std::nullopt;
+        return command;
+    }
+    if (name == "left")
+        return parseCell(ScriptCommand::Kind::Left, value);
+    if (name == "right")
+        return parseCell(ScriptCommand::Kind::Right, value);
+    if (name == "watch")
+        return parseCell(ScriptCommand::Kind::Watch, value);
+    return std::nullopt;
+}
+
+}
+
+std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t maximum)
+{
+    if (text.empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        // Checked at every digit, so a long run of digits cannot overflow.
+        if (value > maximum)
+            return std::nullopt;
+    }
+    return value;
+}
+
+ParsedScript parseScript(std::string_view text)
+{
+    ParsedScript result;
+    std::size_t position = 0;
+    while (position < text.size()) {
+        if (text[position] == ' ') {
+            ++position;
+            continue;
+        }
+        std::size_t end = text.find(' ', position);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view token = text.substr(position, end - position);
+        auto command = parseToken(token);
+        if (!command) {
+            result.error = ScriptError { std::string(token) };
+            result.commands.clear();
+            return result;
+        }
+        result.commands.push_back(*command);
+        position = end;
+    }
+    return result;
+}
+
+}

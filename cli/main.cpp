@@ -1,0 +1,34 @@
+// shamblex-cli: the headless runner. It turns the command line into a run of the
+// same simulation the saver shows, for tests, benchmarks, brain authors and replayable
+// bug reports.
+#include "cli/CommandLine.h"
+#include "cli/Runner.h"
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+int main(int argc, char** argv)
+{
+#if defined(_WIN32)
+    // Byte-identical output on every platform: no CR added before line feeds.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    auto parsed = shamblex::cli::parseCommandLine(arguments);
+    if (auto* error = std::get_if<shamblex::cli::UsageError>(&parsed)) {
+        std::fprintf(stderr, "shamblex-cli: %s\n", error->message.c_str());
+        return 2;
+    }
+    const auto& options = std::get<shamblex::cli::RunOptions>(parsed);
+    if (options.showHelp) {
+        std::fputs(shamblex::cli::usageText().c_str(), stdout);
+        return 0;
+    }
+    return shamblex::cli::run(options, stdout, stderr);
+}

@@ -1,0 +1,183 @@
+#include "cli/Runner.h"
+
+#include "../TempDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace shamblex::cli;
+using shamblex::test::readFile;
+using shamblex::test::TempDirectory;
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+// Runs the runner in-process and returns its exit status, with whatever it wrote to
+// standard output and standard error.
+struct RunResult {
+    int status = -1;
+    std::string output;
+    std::string errors;
+};
+
+RunResult runWith(const RunOptions& options)
+{
+    RunResult result;
+    std::FILE* output = std::tmpfile();
+    std::FILE* errors = std::tmpfile();
+    result.status = run(options, output, errors);
+    for (auto [stream, text] : { std::pair { output, &result.output }, std::pair { errors, &result.errors } }) {
+        std::fflush(stream);
+        std::rewind(stream);
+        char buffer[4096];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+            text->append(buffer, got);
+        std::fclose(stream);
+    }
+    return result;
+}
+
+}
+
+TEST(Runner, StatsHaveARowAfterEveryStep)
+{
+    TempDirectory folder;
+    RunOptions options;
+    options.frames = 20;
+    options.script = { { ScriptCommand::Kind::Step, 5 } };
+    options.statsFile = folder.file("stats.csv");
+    ASSERT_EQ(runWith(options).status, 0);
+    auto rows = lines(readFile(*options.statsFile));
+    ASSERT_EQ(rows.size(), 26u);
+    EXPECT_EQ(rows[0], "frame,zombies,humans");
+    EXPECT_EQ(rows[1], "1,1,999");
+    EXPECT_EQ(rows[25].substr(0, 3), "25,");
+}
+
+TEST(Runner, DumpsEveryKthStepAndAlwaysAtTheEnd)
+{
+    TempDirectory folder;
+    RunOptions options;
+    options.beingCount = 3;
+    options.frames = 6;
+    options.dumpEvery = 3;
+    options.dumpFile = folder.file("dump.csv");
+    ASSERT_EQ(runWith(options).status, 0);
+    auto rows = lines(readFile(*options.dumpFile));
+    ASSERT_EQ(rows.size(), 1u + 3 * 3);
+    EXPECT_EQ(rows[0], "frame,index,kind,x,y,lookDirection,moveDirection,panicked,panicCounter,moveCredit,"
+                       "serialNumber,brainName");
+    EXPECT_EQ(rows[1].substr(0, 6), "3,0,1,");
+    EXPECT_EQ(rows[4].substr(0, 2), "6,");
+    EXPECT_EQ(rows[7].substr(0, 2), "6,") << "the final dump follows the one of step 6";
+    EXPECT_EQ(rows[9].substr(rows[9].size() - 6), ",Human");
+}
+
+TEST(Runner, StatsComeBeforeTheDumpOfTheSameStepOnOneStream)
+{
+    RunOptions options;
+    options.beingCount = 1;
+    options.frames = 2;
+    options.dumpEvery = 1;
+    options.statsFile = "-";
+    options.dumpFile = "-";
+    RunResult result = runWith(options);
+    ASSERT_EQ(result.status, 0);
+    auto rows = lines(result.output);
+    ASSERT_EQ(rows.size(), 2u + 2 * 2 + 1);
+    EXPECT_EQ(rows[0], "frame,zombies,humans");
+    EXPECT_EQ(rows[1].substr(0, 6), "frame,");
+    EXPECT_EQ(rows[2], "1,1,0");
+    EXPECT_EQ(rows[3].substr(0, 4), "1,0,");
+    EXPECT_EQ(rows[4], "1,1,0") << "the lone zombie found no human, so the second step stood still";
+}
+
+TEST(Runner, OutputsNamingTheSameFileShareIt)
+{
+    TempDirectory folder;
+    RunOptions options;
+    options.beingCount = 1;
+    options.frames = 1;
+    options.statsFile = folder.file("both.csv");
+    options.dumpFile = (folder.path() / "." / "both.csv").string();
+    ASSERT_EQ(runWith(options).status, 0);
+    auto rows = lines(readFile(*options.statsFile));
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2], "1,1,0");
+}
+
+TEST(Runner, BoardDumpHasOneDigitPerCell)
+{
+    TempDirectory folder;
+    RunOptions options;
+    options.boardWidth = 30;
+    options.boardHeight = 40;
+    options.beingCount = 10;
+    options.frames = 3;
+    options.boardDumpFile = folder.file("board.txt");
+    ASSERT_EQ(runWith(options).status, 0);
+    auto rows = lines(readFile(*options.boardDumpFile));
+    ASSERT_EQ(rows.size(), 40u);
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 30u);
+        EXPECT_EQ(row.find_first_not_of("0123"), std::string::npos);
+    }
+}
+
+TEST(Runner, TheSameCommandWritesTheSameBytes)
+{
+    TempDirectory folder;
+    std::string outputs[2][3];
+    for (int round = 0; round < 2; ++round) {
+        RunOptions options;
+        options.seed = 12345;
+        options.frames = 150;
+        options.beingCount = 300;
+        options.eatWalls = true;
+        options.statsFile = folder.file("stats" + std::to_string(round));
+        options.dumpFile = folder.file("dump" + std::to_string(round));
+        options.dumpEvery = 50;
+        options.boardDumpFile = folder.file("board" + std::to_string(round));
+        ASSERT_EQ(runWith(options).status, 0);
+        outputs[round][0] = readFile(*options.statsFile);
+        outputs[round][1] = readFile(*options.dumpFile);
+        outputs[round][2] = readFile(*options.boardDumpFile);
+    }
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(outputs[0][i], outputs[1][i]) << "output " << i;
+
+    RunOptions otherSeed;
+    otherSeed.seed = 54321;
+    otherSeed.frames = 150;
+    otherSeed.beingCount = 300;
+    otherSeed.eatWalls = true;
+    otherSeed.statsFile = folder.file("other");
+    ASSERT_EQ(runWith(otherSeed).status, 0);
+    EXPECT_NE(readFile(*otherSeed.statsFile), outputs[0][0]);
+}
+
+TEST(Runner, AnUnwritableOutputFailsBeforeAnythingRuns)
+{
+    TempDirectory folder;
+    RunOptions options;
+    options.statsFile = folder.file("stats.csv");
+    options.dumpFile = folder.file("no-such-folder/dump.csv");
+    RunResult result = runWith(options);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find("no-such-folder/dump.csv"), std::string::npos) << result.errors;
+    EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1);
+    EXPECT_EQ(readFile(*options.statsFile), "") << "opened and emptied, but nothing ran";
+}

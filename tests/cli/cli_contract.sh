@@ -1,0 +1,57 @@
+#!/bin/sh
+# The runner's command-line contract on the real program: exit statuses, one-line
+# errors, and output that replays byte for byte.
+set -u
+cli="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# expect STATUS ARGS...: runs the program and checks its exit status; a refusal
+# (status 2) must say exactly one line on standard error and nothing on output.
+expect() {
+    want="$1"
+    shift
+    "$cli" "$@" >"$work/out" 2>"$work/err"
+    got=$?
+    [ "$got" = "$want" ] || fail "exit $got, wanted $want: $*"
+    if [ "$want" = 2 ]; then
+        [ "$(wc -l <"$work/err")" = 1 ] || fail "not one line on stderr: $*: $(cat "$work/err")"
+        [ -s "$work/out" ] && fail "output written on a refusal: $*"
+    fi
+}
+
+expect 0 --frames 3
+expect 0 --help
+expect 2 --frobnicate
+expect 2 --frames
+expect 2 --frames -1
+expect 2 --board 250X250
+expect 2 --board 0x250
+expect 2 --beings 100000001
+expect 2 --seed 4294967296
+expect 2 --dump-every 0
+expect 2 --script "step:1 teleport:3"
+expect 2 --script "key:"
+expect 2 --size 0x10
+expect 1 --stats "$work/missing/stats.csv"
+
+# A board too large for memory is reported, not crashed on.
+ASAN_OPTIONS="${ASAN_OPTIONS:-}:allocator_may_return_null=1" expect 1 --board 46340x46340 --frames 1
+
+# The same command writes the same bytes.
+for round in 1 2; do
+    "$cli" --seed 99 --beings 500 --frames 120 --dump-every 40 --stats "$work/s$round" \
+        --dump "$work/d$round" --board-dump "$work/b$round" || fail "replay run $round"
+done
+cmp -s "$work/s1" "$work/s2" || fail "stats differ between identical runs"
+cmp -s "$work/d1" "$work/d2" || fail "dumps differ between identical runs"
+cmp -s "$work/b1" "$work/b2" || fail "board dumps differ between identical runs"
+
+[ "$failures" = 0 ] && echo "cli contract: all checks passed"
+[ "$failures" = 0 ]
