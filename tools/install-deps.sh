@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing Shamblex need, when any is
+# missing. Uses sudo when not run as root.
+set -eu
+
+packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev"
+
+missing=""
+for package in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" = 0 ]; then
+    sudo=""
+else
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+# shellcheck disable=SC2086
+$sudo apt-get install -y -q --no-install-recommends $missing
