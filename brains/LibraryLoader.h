@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace shamblex {
+
+// The platform services the brain registry needs, kept behind an interface so that
+// the registry stays portable: the shells supply dlopen on Linux and LoadLibraryA on
+// Windows.
+class LibraryLoader {
+public:
+    using Handle = void*;
+
+    virtual ~LibraryLoader() = default;
+
+    // The names (without folder) of the entries of `folder` that look like brain
+    // libraries: names ending in ".dll" (ignoring case where the platform's file
+    // search does), sorted by their bytes so every platform lists them alike.
+    // Empty when the folder cannot be read; `error` then says why.
+    virtual std::vector<std::string> findLibraries(const std::string& folder, std::string& error) = 0;
+
+    // Loads the library at `path`, or returns null with the system's reason in `error`.
+    virtual Handle load(const std::string& path, std::string& error) = 0;
+
+    // The address of an exported function, or null.
+    virtual void* findExport(Handle, const char* name) = 0;
+
+    // Gives back one reference to a loaded library.
+    virtual void release(Handle) = 0;
+
+    // The path of `fileName` inside `folder`, as the platform's loader wants it.
+    virtual std::string pathInFolder(const std::string& folder, const std::string& fileName) = 0;
+};
+
+}
