@@ -165,3 +165,69 @@ void Simulation::tallyBrains()
 }
 
 }
+
+namespace shamblex {
+
+Actor* Simulation::placeBeing(std::int32_t column, std::int32_t row, CellKind kind, std::string_view brainName)
+{
+    Cell& cell = m_board.cell(column, row);
+    if (cell.kind == CellKind::Wall)
+        return nullptr;
+    Actor* actor = cell.occupant;
+    if (!actor) {
+        try {
+            actor = &m_population.append(m_random);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    actor->setPosition(column, row);
+    m_population.refile(*actor);
+    actor->becomeKind(kind);
+    if (kind == CellKind::Human)
+        actor->becomeHuman(brainName, m_random);
+    // The being marks its cell in its next update; until then the repaint shows it.
+    m_fullRedrawPending = true;
+    return actor;
+}
+
+void Simulation::killAllZombies()
+{
+    m_population.removeIf([this](Actor& actor) {
+        if (actor.kind() != CellKind::Zombie)
+            return false;
+        m_board.cell(actor.x(), actor.y()) = { CellKind::Empty, nullptr };
+        if (m_watchedActor == &actor)
+            m_watchedActor = nullptr;
+        return true;
+    });
+    m_fullRedrawPending = true;
+}
+
+void Simulation::removeBrain(int index)
+{
+    const auto& names = m_brains.brainNames();
+    if (index < 0 || static_cast<std::size_t>(index) >= names.size())
+        return;
+    std::string name = names[static_cast<std::size_t>(index)];
+    m_population.removeIf([&](Actor& actor) {
+        if (actor.brainName() != name)
+            return false;
+        m_board.cell(actor.x(), actor.y()) = { CellKind::Empty, nullptr };
+        if (m_watchedActor == &actor)
+            m_watchedActor = nullptr;
+        return true;
+    });
+    m_brains.unlistBrain(static_cast<std::size_t>(index));
+    m_fullRedrawPending = true;
+}
+
+void Simulation::restartBoard()
+{
+    for (Actor* actor : m_population)
+        actor->becomeKind(CellKind::Human);
+    if (!m_population.empty())
+        m_population.front().becomeKind(CellKind::Zombie);
+}
+
+}

@@ -45,6 +45,23 @@ public:
     // drawing and the status band are skipped.
     void frameStep(Drawing);
 
+    // Population operations for the commands, between frame steps. None of them
+    // changes whether the simulation runs.
+
+    // Puts a being of the kind on the cell (which the caller keeps on the board):
+    // nothing on a wall, the being already marked there converted, otherwise a new
+    // being appended. Returns the being, or null for a wall (or when memory for a new
+    // being is refused).
+    Actor* placeBeing(std::int32_t column, std::int32_t row, CellKind, std::string_view brainName);
+    // Removes every zombie and clears its cell.
+    void killAllZombies();
+    // Removes every being of the brain at that place of the brain list, then the
+    // name; nothing when the list has no such place.
+    void removeBrain(int index);
+    // Every being becomes a plain human again and the first one a zombie, on the same
+    // board; frame number, history and pause stay.
+    void restartBoard();
+
     Board& board() { return m_board; }
     const Board& board() const { return m_board; }
     Population& population() { return m_population; }
