@@ -166,9 +166,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
                 options.pngFile = file;
         }
     }
-    // Brains, pictures and commands come with the saver's later parts.
-    if (options.brainsDirectory)
-        return UsageError { "--brains is not available yet" };
+    // Pictures and commands come with the saver's later parts.
     if (options.pngFile)
         return UsageError { "--png is not available yet" };
     for (const ScriptCommand& command : options.script) {

@@ -2,6 +2,7 @@
 
 #include "brains/BrainRegistry.h"
 #include "cli/OutputFile.h"
+#include "shell/PlatformLibraryLoader.h"
 #include "sim/Random.h"
 #include "sim/Settings.h"
 #include "sim/Simulation.h"
@@ -73,13 +74,23 @@ private:
     enum Slot { Stats, Dump, BoardDump, Png, SlotCount };
 
     void applySettings();
+    bool loadBrains();
     bool openOutputs();
     bool finishOutputs();
     void step();
     void afterStep();
     void writeDump();
     void writeBoardDump();
-    void fail(std::string_view message) { std::fprintf(m_errors, "shamblex-cli: %.*s\n", static_cast<int>(message.size()), message.data()); }
+    // One line on the error stream; control characters (a file name may hold a line
+    // break) are shown as '?' so that a message stays one line.
+    void report(std::string message)
+    {
+        for (char& c : message) {
+            if (static_cast<unsigned char>(c) < 0x20)
+                c = '?';
+        }
+        std::fprintf(m_errors, "shamblex-cli: %s\n", message.c_str());
+    }
 
     const RunOptions& m_options;
     std::FILE* m_output;
@@ -87,7 +98,7 @@ private:
 
     Settings m_settings;
     Random m_random;
-    BrainRegistry m_brains;
+    BrainRegistry m_brains { makePlatformLibraryLoader() };
     Simulation m_simulation { m_settings, m_random, m_brains };
 
     std::array<OutputFile, SlotCount> m_files;
@@ -113,6 +124,23 @@ void Run::applySettings()
         m_random.setState(*m_options.seed);
 }
 
+bool Run::loadBrains()
+{
+    if (!m_options.brainsDirectory)
+        return true;
+    // Loaded exactly as the reload command loads the working directory.
+    m_brains.reloadBrains(*m_options.brainsDirectory);
+    if (!m_brains.scanError().empty()) {
+        report("cannot read the brain folder '" + *m_options.brainsDirectory + "': " + m_brains.scanError());
+        return false;
+    }
+    // The saver stays silent about files it passes over; brain authors running the
+    // runner want to know.
+    for (const SkippedLibrary& skipped : m_brains.skippedLibraries())
+        report("skipped '" + skipped.fileName + "': " + skipped.reason);
+    return true;
+}
+
 bool Run::openOutputs()
 {
     const std::optional<std::string>* paths[SlotCount] = { &m_options.statsFile, &m_options.dumpFile,
@@ -129,7 +157,7 @@ bool Run::openOutputs()
             }
         }
         if (!shared && !m_files[slot].open(path, m_output)) {
-            fail("cannot write '" + path + "'");
+            report("cannot write '" + path + "'");
             return false;
         }
     }
@@ -145,7 +173,7 @@ bool Run::finishOutputs()
         if (!m_files[slot].isOpen())
             continue;
         if (!m_files[slot].finish()) {
-            fail("writing '" + m_files[slot].path() + "' failed");
+            report("writing '" + m_files[slot].path() + "' failed");
             ok = false;
         }
     }
@@ -213,13 +241,17 @@ int Run::execute()
     applySettings();
     if (!openOutputs())
         return 1;
+    if (!loadBrains()) {
+        finishOutputs();
+        return 1;
+    }
     if (m_files[Stats].isOpen())
         m_files[Stats].write(statsHeader);
     if (m_files[Dump].isOpen())
         m_files[Dump].write(dumpHeader);
 
     if (!m_simulation.newSimulation()) {
-        fail("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
+        report("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
             + " cells with " + std::to_string(m_settings.beingCount) + " beings does not fit in memory");
         finishOutputs();
         return 1;

@@ -1,6 +1,6 @@
 #include "cli/Runner.h"
 
-#include "../TempDirectory.h"
+#include "../brains/BrainLibraries.h"
 
 #include <gtest/gtest.h>
 
@@ -180,4 +180,31 @@ TEST(Runner, AnUnwritableOutputFailsBeforeAnythingRuns)
     EXPECT_NE(result.errors.find("no-such-folder/dump.csv"), std::string::npos) << result.errors;
     EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1);
     EXPECT_EQ(readFile(*options.statsFile), "") << "opened and emptied, but nothing ran";
+}
+
+TEST(Runner, LoadsBrainsFromAFolderAndSaysWhichFilesItSkipped)
+{
+    TempDirectory folder;
+    shamblex::test::copyLibrary(shamblex::test::countingBrainPath, folder, "counter.dll");
+    shamblex::test::writeFile(folder.file("broken.dll"), "not a library");
+    shamblex::test::copyLibrary(shamblex::test::noEntryPointPath, folder, "plain.dll");
+    RunOptions options;
+    options.brainsDirectory = folder.path().string();
+    options.beingCount = 10;
+    options.frames = 0;
+    options.dumpFile = folder.file("dump.csv");
+    RunResult result = runWith(options);
+    ASSERT_EQ(result.status, 0) << result.errors;
+    auto errorLines = lines(result.errors);
+    ASSERT_EQ(errorLines.size(), 2u) << result.errors;
+    EXPECT_EQ(errorLines[0].rfind("shamblex-cli: skipped 'broken.dll': not loadable: ", 0), 0u) << errorLines[0];
+    EXPECT_EQ(errorLines[1], "shamblex-cli: skipped 'plain.dll': no ExecuteBrain");
+    auto rows = lines(readFile(*options.dumpFile));
+    ASSERT_EQ(rows.size(), 1u + 12);
+    EXPECT_EQ(rows[2].substr(rows[2].size() - 8), ",counter");
+
+    options.brainsDirectory = folder.file("missing");
+    result = runWith(options);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find("cannot read the brain folder"), std::string::npos) << result.errors;
 }

@@ -1,0 +1,41 @@
+#pragma once
+
+// Real brain libraries for tests: folders filled with copies of the test brains
+// under the names a test needs, and a look at whether the system still holds one.
+
+#include "../TempDirectory.h"
+
+#include <filesystem>
+#include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace shamblex::test {
+
+inline const std::string countingBrainPath = SHAMBLEX_COUNTING_BRAIN;
+inline const std::string noEntryPointPath = SHAMBLEX_NO_ENTRY_POINT;
+inline const std::string wanderwitPath = SHAMBLEX_WANDERWIT;
+
+inline void copyLibrary(const std::string& from, const TempDirectory& folder, const std::string& name)
+{
+    std::filesystem::copy_file(from, folder.file(name), std::filesystem::copy_options::overwrite_existing);
+}
+
+// Whether the library at this path is loaded in the process.
+inline bool isLibraryLoaded(const std::string& path)
+{
+#if defined(_WIN32)
+    return GetModuleHandleA(std::filesystem::absolute(path).string().c_str()) != nullptr;
+#else
+    void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (handle)
+        dlclose(handle);
+    return handle != nullptr;
+#endif
+}
+
+}
