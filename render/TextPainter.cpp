@@ -1,0 +1,148 @@
+#include "render/TextPainter.h"
+
+#include "render/Bitmap.h"
+
+#include <cassert>
+#include <cstdint>
+
+namespace shamblex {
+
+namespace {
+
+constexpr char lineFeed = 10;
+constexpr std::int32_t defaultFontWidth = 5;
+constexpr std::int32_t defaultFontHeight = 7;
+
+}
+
+TextPainter::TextPainter()
+{
+    selectNearestFont(defaultFontWidth, defaultFontHeight);
+}
+
+void TextPainter::selectFont(int index)
+{
+    assert(index >= 0 && index < static_cast<int>(fontTable.size()));
+    const BitmapFont& font = fontTable[static_cast<std::size_t>(index)];
+    m_width = font.width;
+    m_height = font.height;
+    m_rowsAbove = font.rowsAbove;
+    m_rowsBelow = font.rowsBelow;
+    m_name = font.name;
+    m_colourCount = font.colourCount;
+    m_glyphs = font.glyphs;
+
+    m_colours.clear();
+    if (font.defaultColours) {
+        m_colours.assign(font.defaultColours, font.defaultColours + 3 * font.colourCount);
+        return;
+    }
+    // A grey ramp from black to white, truncated, the same in all three bytes.
+    double step = m_colourCount > 1 ? 255.0 / (m_colourCount - 1) : 0.0;
+    double value = 0.0;
+    for (std::int32_t i = 0; i < m_colourCount; ++i) {
+        auto grey = static_cast<std::uint8_t>(value);
+        m_colours.insert(m_colours.end(), { grey, grey, grey });
+        value += step;
+    }
+}
+
+void TextPainter::selectNearestFont(std::int32_t width, std::int32_t height)
+{
+    // Each square fits 63 bits even for the most extreme requests; their sum needs 64.
+    int best = 0;
+    std::uint64_t bestDistance = 0;
+    for (std::size_t i = 0; i < fontTable.size(); ++i) {
+        std::int64_t dh = std::int64_t { height } - fontTable[i].height;
+        std::int64_t dw = std::int64_t { width } - fontTable[i].width;
+        std::uint64_t distance = static_cast<std::uint64_t>(dh * dh) + static_cast<std::uint64_t>(dw * dw);
+        if (i == 0 || distance < bestDistance) {
+            best = static_cast<int>(i);
+            bestDistance = distance;
+        }
+    }
+    selectFont(best);
+}
+
+void TextPainter::setColours(std::initializer_list<Colour> colours)
+{
+    m_colours.clear();
+    for (Colour colour : colours)
+        m_colours.insert(m_colours.end(), { colour.blue, colour.green, colour.red });
+}
+
+void TextPainter::setColour(int index, Colour colour)
+{
+    auto at = static_cast<std::size_t>(3 * index);
+    if (m_colours.size() < at + 3)
+        m_colours.resize(at + 3);
+    m_colours[at] = colour.blue;
+    m_colours[at + 1] = colour.green;
+    m_colours[at + 2] = colour.red;
+}
+
+void TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, std::string_view text) const
+{
+    if (bitmap.isEmpty() || bitmap.bitsPerPixel() != 24)
+        return;
+    assert(m_colours.size() >= 6);
+    std::int64_t penX = x;
+    std::int64_t penY = y;
+    const std::int64_t advance = m_width + 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto code = static_cast<unsigned char>(text[i]);
+        if (code == lineFeed) {
+            penX = x;
+            penY += lineHeight();
+            continue;
+        }
+        if (code == 1 || code == 2) {
+            // Marks a two-byte sequence to come; at the end of a string it ends it.
+            if (i + 3 > text.size())
+                return;
+            continue;
+        }
+        if (code < 32 || code >= 128)
+            code = ' ';
+        // A pen far outside any bitmap draws nothing, but must not overflow.
+        if (penX > -advance && penX < bitmap.width() && penY > -lineHeight() && penY < bitmap.height())
+            drawGlyph(bitmap, static_cast<std::int32_t>(penX), static_cast<std::int32_t>(penY), code);
+        penX += advance;
+    }
+}
+
+void TextPainter::drawGlyph(Bitmap& bitmap, std::int32_t x, std::int32_t y, unsigned char code) const
+{
+    const std::int32_t rows = lineHeight();
+    const std::uint8_t* glyph
+        = m_glyphs + static_cast<std::size_t>(code - firstGlyph) * static_cast<std::size_t>((m_width * rows + 7) / 8);
+    const std::uint8_t* background = &m_colours[0];
+    const std::uint8_t* ink = &m_colours[3];
+    const std::int32_t stride = bitmap.rowStride();
+    std::uint8_t* bits = bitmap.bits();
+
+    std::int32_t bit = 0;
+    for (std::int32_t row = 0; row < rows; ++row) {
+        std::int32_t py = y + row;
+        bool rowInside = py >= 0 && py < bitmap.height();
+        std::uint8_t* line = rowInside ? bits + static_cast<std::size_t>(py) * static_cast<std::size_t>(stride) : nullptr;
+        // The glyph's columns, then the gap column in the background colour.
+        for (std::int32_t column = 0; column <= m_width; ++column) {
+            bool set = false;
+            if (column < m_width) {
+                set = (glyph[bit >> 3] >> (7 - (bit & 7))) & 1;
+                ++bit;
+            }
+            std::int32_t px = x + column;
+            if (!rowInside || px < 0 || px >= bitmap.width())
+                continue;
+            const std::uint8_t* colour = set ? ink : background;
+            std::uint8_t* pixel = line + 3 * static_cast<std::size_t>(px);
+            pixel[0] = colour[0];
+            pixel[1] = colour[1];
+            pixel[2] = colour[2];
+        }
+    }
+}
+
+}
