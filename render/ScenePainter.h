@@ -1,0 +1,78 @@
+#pragma once
+
+#include "render/Layout.h"
+#include "sim/Colour.h"
+#include "sim/Direction.h"
+#include "sim/SceneDrawer.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace shamblex {
+
+class Bitmap;
+class BrainRegistry;
+class Simulation;
+struct Settings;
+
+// Fixed values of the picture.
+inline constexpr std::uint8_t backgroundGrey = 128; // byte written over the whole frame
+inline constexpr Colour lookRayColour { 255, 255, 255 };
+inline constexpr Colour moveRayColour { 128, 128, 128 };
+inline constexpr Colour statusBackground { 128, 128, 128 };
+inline constexpr Colour graphBackground { 64, 64, 64 };
+inline constexpr std::int32_t statusLinePitch = 13;
+inline constexpr std::int32_t statusColumnWidth = 180;
+inline constexpr std::int32_t graphRightMargin = 20;
+
+enum class RayLength {
+    Short, // the look ray: the larger cell side
+    Long, // the move ray: one and a half times that
+};
+
+// Paints a simulation into the frame bitmap: the grey background with the board's
+// walls and ground, every being as a block of its colour, the direction rays, the
+// status band or history graph, and the label of the watched being. It keeps the
+// layout of the board in the frame, which the shells use to map the pointer.
+//
+// Every operation clips to the bitmap, so nothing is written outside it whatever the
+// sizes of frame and board; an empty bitmap is left alone. The frame, simulation,
+// settings and registry outlive the painter.
+class ScenePainter final : public SceneDrawer {
+public:
+    ScenePainter(Bitmap& frame, const Simulation&, const Settings&, const BrainRegistry&);
+
+    void paintBackground() override;
+    void eraseCell(std::int32_t column, std::int32_t row) override;
+    void drawActor(const Actor&) override;
+    void repaintBoard() override;
+    void drawStatusBand(const BrainTally&) override;
+    void drawRays(const Actor&) override;
+    void drawWatchedLabel(const Actor&) override;
+
+    // Fills the cell's rectangle; a cell width or height of zero or less paints nothing.
+    void fillCell(std::int32_t column, std::int32_t row, Colour);
+    Colour actorColour(const Actor&) const;
+    void drawRay(std::int32_t column, std::int32_t row, Direction, Colour, RayLength);
+    // The history graph right of the status text column that starts at x.
+    void drawHistoryGraph(std::int32_t x);
+
+    const Layout& layout() const { return m_layout; }
+
+private:
+    // Paints every cell of the board in colourOf(cell), one pixel line per board row
+    // copied down the cell height: a full repaint costs a copy per pixel row, not a
+    // call per pixel.
+    template<typename ColourOf>
+    void paintCells(ColourOf colourOf);
+    void fillRectangle(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height, Colour);
+
+    Bitmap& m_frame;
+    const Simulation& m_simulation;
+    const Settings& m_settings;
+    const BrainRegistry& m_brains;
+    Layout m_layout;
+    std::vector<std::uint8_t> m_line; // one pixel line of the board, reused
+};
+
+}
