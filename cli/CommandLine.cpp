@@ -145,8 +145,6 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
                 return badValue(option, value, "a number from 1 to 2147483647");
             options.dumpEvery = static_cast<std::int32_t>(*every);
         } else if (option == "--size") {
-            if (true)
-                return UsageError { "--size is not available yet" };
             auto size = parseSize(value, maximumWindowSide);
             if (!size)
                 return badValue(option, value, "WxH with W and H from 1 to 16384");
@@ -166,9 +164,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
                 options.pngFile = file;
         }
     }
-    // Pictures and commands come with the saver's later parts.
-    if (options.pngFile)
-        return UsageError { "--png is not available yet" };
+    // Commands come with the saver's later parts.
     for (const ScriptCommand& command : options.script) {
         if (command.kind != ScriptCommand::Kind::Step)
             return UsageError { "--script: key, mouse and watch tokens are not available yet" };

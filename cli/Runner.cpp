@@ -1,11 +1,9 @@
 #include "cli/Runner.h"
 
-#include "brains/BrainRegistry.h"
 #include "cli/OutputFile.h"
+#include "render/PngEncoder.h"
 #include "shell/PlatformLibraryLoader.h"
-#include "sim/Random.h"
-#include "sim/Settings.h"
-#include "sim/Simulation.h"
+#include "shell/SaverSession.h"
 
 #include <array>
 #include <charconv>
@@ -96,10 +94,12 @@ private:
     std::FILE* m_output;
     std::FILE* m_errors;
 
-    Settings m_settings;
-    Random m_random;
-    BrainRegistry m_brains { makePlatformLibraryLoader() };
-    Simulation m_simulation { m_settings, m_random, m_brains };
+    // The runner is a shell like the others: it drives a saver session, with a
+    // picture only when one is to be saved.
+    SaverSession m_session { m_options.pngFile ? Picture::Drawn : Picture::None, makePlatformLibraryLoader() };
+    Settings& m_settings = m_session.settings();
+    BrainRegistry& m_brains = m_session.brains();
+    Simulation& m_simulation = m_session.simulation();
 
     std::array<OutputFile, SlotCount> m_files;
     std::int64_t m_stepsRun = 0;
@@ -121,7 +121,7 @@ void Run::applySettings()
     if (m_options.eatWalls)
         m_settings.zombiesEatWalls = 1;
     if (m_options.seed)
-        m_random.setState(*m_options.seed);
+        m_session.random().setState(*m_options.seed);
 }
 
 bool Run::loadBrains()
@@ -182,8 +182,8 @@ bool Run::finishOutputs()
 
 void Run::step()
 {
-    m_simulation.frameStep(Drawing::Off);
-    afterStep();
+    // The session calls afterStep() for this step and for fast-forward steps alike.
+    m_session.tick();
 }
 
 void Run::afterStep()
@@ -250,12 +250,16 @@ int Run::execute()
     if (m_files[Dump].isOpen())
         m_files[Dump].write(dumpHeader);
 
-    if (!m_simulation.newSimulation()) {
+    m_session.setStepListener([this] { afterStep(); });
+    if (!m_session.create()) {
         report("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
             + " cells with " + std::to_string(m_settings.beingCount) + " beings does not fit in memory");
         finishOutputs();
         return 1;
     }
+    // The window reports its client size, as after a saver window's creation.
+    if (m_options.pngFile)
+        m_session.resize(m_options.windowWidth, m_options.windowHeight, m_options.windowWidth, m_options.windowHeight);
 
     for (const ScriptCommand& command : m_options.script) {
         if (command.kind == ScriptCommand::Kind::Step) {
@@ -270,6 +274,12 @@ int Run::execute()
         writeDump();
     if (m_files[BoardDump].isOpen())
         writeBoardDump();
+    if (m_files[Png].isOpen()) {
+        std::vector<std::uint8_t> png = encodePng(m_session.frame());
+        if (png.empty())
+            report("the picture could not be encoded");
+        m_files[Png].write(png.data(), png.size());
+    }
     return finishOutputs() ? 0 : 1;
 }
 

@@ -3,7 +3,7 @@
 # missing. Uses sudo when not run as root.
 set -eu
 
-packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev"
+packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev"
 
 missing=""
 for package in $packages; do

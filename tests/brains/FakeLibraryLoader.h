@@ -3,6 +3,7 @@
 // A loader that "finds" in-process functions instead of files, for testing what the
 // registry and the simulation do with brains without building libraries.
 
+#include "brains/BrainRecord.h"
 #include "brains/LibraryLoader.h"
 
 #include <map>

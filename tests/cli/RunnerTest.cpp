@@ -208,3 +208,29 @@ TEST(Runner, LoadsBrainsFromAFolderAndSaysWhichFilesItSkipped)
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.errors.find("cannot read the brain folder"), std::string::npos) << result.errors;
 }
+
+TEST(Runner, PngIsTheFinalFrameAtTheWindowSize)
+{
+    TempDirectory folder;
+    RunOptions options;
+    options.frames = 3;
+    options.windowWidth = 320;
+    options.windowHeight = 200;
+    options.pngFile = folder.file("frame.png");
+    ASSERT_EQ(runWith(options).status, 0);
+    std::string png = readFile(*options.pngFile);
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    // The IHDR chunk right after the signature holds the width and height.
+    auto bigEndian = [&](std::size_t at) {
+        return (std::uint32_t(std::uint8_t(png[at])) << 24) | (std::uint32_t(std::uint8_t(png[at + 1])) << 16)
+            | (std::uint32_t(std::uint8_t(png[at + 2])) << 8) | std::uint32_t(std::uint8_t(png[at + 3]));
+    };
+    EXPECT_EQ(bigEndian(16), 320u);
+    EXPECT_EQ(bigEndian(20), 200u);
+
+    RunOptions again = options;
+    again.pngFile = folder.file("again.png");
+    ASSERT_EQ(runWith(again).status, 0);
+    EXPECT_EQ(readFile(*again.pngFile), png) << "the same command draws the same picture";
+}

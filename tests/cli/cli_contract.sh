@@ -53,5 +53,12 @@ cmp -s "$work/s1" "$work/s2" || fail "stats differ between identical runs"
 cmp -s "$work/d1" "$work/d2" || fail "dumps differ between identical runs"
 cmp -s "$work/b1" "$work/b2" || fail "board dumps differ between identical runs"
 
+# Drawing changes nothing in the simulation: the dump is the same with a picture.
+"$cli" --seed 99 --beings 500 --frames 120 --dump "$work/drawn" --png "$work/p1.png" --size 640x480 || fail "drawn run"
+"$cli" --seed 99 --beings 500 --frames 120 --dump "$work/undrawn" || fail "undrawn run"
+cmp -s "$work/drawn" "$work/undrawn" || fail "drawing changed the simulation"
+"$cli" --seed 99 --beings 500 --frames 120 --png "$work/p2.png" --size 640x480 || fail "second drawn run"
+cmp -s "$work/p1.png" "$work/p2.png" || fail "pictures differ between identical runs"
+
 [ "$failures" = 0 ] && echo "cli contract: all checks passed"
 [ "$failures" = 0 ]
