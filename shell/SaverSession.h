@@ -8,6 +8,7 @@
 #include "sim/Settings.h"
 #include "sim/Simulation.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -54,6 +55,24 @@ public:
     // The shell then presents frame().
     void tick();
 
+    // A typed character runs its key command; characters without one are ignored.
+    // Case matters except for "S"/"s" and "E"/"e".
+    void character(char);
+
+    // Pointer and button positions are frame pixels (the window's client pixels).
+    // Moving the pointer picks the watched being: the being on the cell beneath, or
+    // none. Releasing the left button over a board cell places a human there, the
+    // right button a zombie.
+    void pointerMoved(std::int32_t x, std::int32_t y);
+    void leftButtonReleased(std::int32_t x, std::int32_t y);
+    void rightButtonReleased(std::int32_t x, std::int32_t y);
+
+    // The same commands by board cell, as the runner's script names them. The
+    // placing commands do nothing off the board.
+    void watchCell(CellPosition);
+    void placeHuman(CellPosition);
+    void placeZombie(CellPosition);
+
     // The window is closing: writes the settings file. Its failure changes nothing
     // (the window closes all the same); the result says whether it was written.
     bool close();
@@ -78,8 +97,19 @@ public:
     void setBrainFolder(std::string folder) { m_brainFolder = std::move(folder); }
     const std::string& settingsFile() const { return m_settingsFile; }
 
+    // The timer periods the speed command cycles through, by speed index.
+    static constexpr std::array<int, 4> speedCycle { 1, 25, 75, 150 };
+    static constexpr std::int32_t beingStep = 100;
+    static constexpr std::int32_t boardStep = 50;
+    static constexpr int shortFastForward = 100;
+    static constexpr int longFastForward = 1000;
+
 private:
     void step(Drawing);
+    void fastForward(int frames);
+    // Starts a new simulation with the changed settings; when it cannot be held, puts
+    // the settings back and lets the running simulation go on.
+    void newSimulationOr(const Settings& previous);
 
     Picture m_picture;
     Settings m_settings;
@@ -90,6 +120,7 @@ private:
     ScenePainter m_painter { m_frame, m_simulation, m_settings, m_brains };
     HelpOverlay m_help;
     int m_timerPeriod = initialTimerPeriod;
+    int m_speedIndex = 0;
     bool m_helpShown = false;
     std::function<void()> m_stepListener;
     std::string m_settingsFile = "zombie.sav";
