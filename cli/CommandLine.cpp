@@ -164,11 +164,6 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
                 options.pngFile = file;
         }
     }
-    // Commands come with the saver's later parts.
-    for (const ScriptCommand& command : options.script) {
-        if (command.kind != ScriptCommand::Kind::Step)
-            return UsageError { "--script: key, mouse and watch tokens are not available yet" };
-    }
     return options;
 }
 

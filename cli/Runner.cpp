@@ -262,9 +262,25 @@ int Run::execute()
         m_session.resize(m_options.windowWidth, m_options.windowHeight, m_options.windowWidth, m_options.windowHeight);
 
     for (const ScriptCommand& command : m_options.script) {
-        if (command.kind == ScriptCommand::Kind::Step) {
+        switch (command.kind) {
+        case ScriptCommand::Kind::Step:
             for (std::int32_t i = 0; i < command.count; ++i)
                 step();
+            break;
+        case ScriptCommand::Kind::Key:
+            m_session.character(command.key);
+            break;
+        // Mouse tokens name cells directly, so they act even when the window is too
+        // small to show the board.
+        case ScriptCommand::Kind::Left:
+            m_session.placeHuman({ command.x, command.y });
+            break;
+        case ScriptCommand::Kind::Right:
+            m_session.placeZombie({ command.x, command.y });
+            break;
+        case ScriptCommand::Kind::Watch:
+            m_session.watchCell({ command.x, command.y });
+            break;
         }
     }
     for (std::int32_t i = 0; i < m_options.frames; ++i)

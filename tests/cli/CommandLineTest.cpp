@@ -54,11 +54,21 @@ TEST(CommandLine, ReadsEveryOptionAndKeepsTheLastOfARepeat)
     EXPECT_EQ(options.script[1].count, 0);
 }
 
-TEST(CommandLine, RefusesWhatIsNotAvailableYet)
+TEST(CommandLine, TakesBrainsAPictureAndCommands)
 {
-    EXPECT_EQ(optionsOf({ "--brains", "some folder" }).brainsDirectory, "some folder");
-    EXPECT_EQ(optionsOf({ "--png", "x.png", "--size", "16384x1" }).windowWidth, 16384);
-    EXPECT_EQ(errorOf({ "--script", "step:1 key:t" }), "--script: key, mouse and watch tokens are not available yet");
+    RunOptions options = optionsOf({ "--brains", "some folder", "--png", "x.png", "--size", "16384x1", "--script",
+        "key:space left:-1,5 right:3,4 watch:7,8" });
+    EXPECT_EQ(options.brainsDirectory, "some folder");
+    EXPECT_EQ(options.pngFile, "x.png");
+    EXPECT_EQ(options.windowWidth, 16384);
+    EXPECT_EQ(options.windowHeight, 1);
+    ASSERT_EQ(options.script.size(), 4u);
+    EXPECT_EQ(options.script[0].key, ' ');
+    EXPECT_EQ(options.script[1].kind, ScriptCommand::Kind::Left);
+    EXPECT_EQ(options.script[1].x, -1);
+    EXPECT_EQ(options.script[2].kind, ScriptCommand::Kind::Right);
+    EXPECT_EQ(options.script[3].kind, ScriptCommand::Kind::Watch);
+    EXPECT_EQ(options.script[3].y, 8);
 }
 
 TEST(CommandLine, RangesAreInclusiveAndNumbersArePlainDigits)
