@@ -3,7 +3,10 @@
 # missing. Uses sudo when not run as root.
 set -eu
 
-packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev"
+# Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2 and Xlib.
+# End-to-end tests: a virtual X server, input and screenshot tools, a foreign window.
+packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev
+    xvfb xdotool imagemagick x11-apps x11-utils"
 
 missing=""
 for package in $packages; do

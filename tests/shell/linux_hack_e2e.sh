@@ -1,0 +1,64 @@
+#!/bin/sh
+# shamblex as an XScreenSaver hack under Xvfb: it draws into a window it does not
+# own (an xlogo window standing in for the daemon's), follows that window when it is
+# resized, and ends cleanly on SIGTERM without writing a settings file.
+#   linux_hack_e2e.sh SHAMBLEX SCREEN_READER
+set -u
+shamblex="$1"
+reader="$2"
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for pid in $pids; do kill "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/out.txt" ] && sed 's/^/  shamblex: /' "$work/out.txt"
+    exit 1
+}
+for tool in Xvfb xdotool import xlogo xwininfo timeout; do
+    command -v "$tool" >/dev/null || fail "$tool is needed (tools/install-deps.sh installs it)"
+done
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids="$!"
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
+cd "$work" || fail "no work folder"
+
+xlogo -geometry 400x300+0+0 2>/dev/null &
+pids="$pids $!"
+toplevel=$(timeout 20 xdotool search --sync --onlyvisible --class xlogo | head -n 1)
+[ -n "$toplevel" ] || fail "no xlogo window"
+# The logo is drawn in a child window that covers the whole top-level window.
+window=$(xwininfo -children -id "$toplevel" | awk '/^ +0x/ { print $1; exit }')
+[ -n "$window" ] || fail "no child window in xlogo"
+
+# The daemon names its window in the environment and passes -root.
+ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" XSCREENSAVER_WINDOW="$window" "$shamblex" -root >out.txt 2>&1 &
+hack=$!
+pids="$pids $hack"
+sleep 1.5
+import -window "$window" shot1.png || fail "no screenshot"
+set -- $("$reader" status shot1.png)
+[ "$#" = 3 ] && [ "$1" -gt 0 ] || fail "no running outbreak drawn into the window: $*"
+[ $(($2 + $3)) = 1000 ] || fail "zombies $2 + humans $3 is not 1000"
+
+# A foreign window sends no resize events; the hack asks for the size and follows.
+xdotool windowsize "$toplevel" 640 480
+sleep 1.5
+import -window "$window" shot2.png || fail "no screenshot"
+# At 640 x 480 the 250 x 250 board has cells of 2 x 1 from (70, 172); its first
+# cell row is drawn there, and the grey margin lies left of it.
+[ "$("$reader" cell shot2.png 0 0 1 1 20 300)" = "128 128 128" ] || fail "no grey margin at the new size"
+set -- $("$reader" status shot2.png)
+[ "$#" = 3 ] && [ "$1" -gt 0 ] || fail "status band not redrawn at the new size: $*"
+
+kill -TERM "$hack"
+wait "$hack" || fail "the hack did not end cleanly on SIGTERM (status $?)"
+[ -e zombie.sav ] && fail "the hack wrote a settings file"
+echo "linux hack end-to-end: all checks passed"
