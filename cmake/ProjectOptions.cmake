@@ -4,9 +4,16 @@
 
 add_library(shamblex_options INTERFACE)
 target_compile_features(shamblex_options INTERFACE cxx_std_20)
-target_compile_options(shamblex_options INTERFACE -Wall -Wextra)
+# Warnings for the compilers only: a resource compiler would not know them.
+target_compile_options(shamblex_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra>)
 if(SHAMBLEX_WERROR)
-    target_compile_options(shamblex_options INTERFACE -Werror)
+    target_compile_options(shamblex_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:-Werror>)
+endif()
+
+if(WIN32)
+    # The C++ runtime goes into every program and plug-in, so that shamblex.scr and
+    # wanderwit.dll need nothing beside them.
+    target_link_options(shamblex_options INTERFACE -static)
 endif()
 
 if(SHAMBLEX_SANITIZE)
