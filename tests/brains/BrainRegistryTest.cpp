@@ -154,3 +154,19 @@ TEST(BrainRegistry, BrainNamesDropTheSuffixAndAnyFolderBeforeABackslash)
     EXPECT_EQ(brainNameOf("X.DLL"), "X");
     EXPECT_EQ(brainNameOf("dir\\sub\\b.dll"), "b");
 }
+
+TEST(BrainRegistry, MatchesTheSuffixAsThePlatformsFileSearchDoes)
+{
+    TempDirectory folder;
+    copyLibrary(countingBrainPath, folder, "Upper.DLL");
+    copyLibrary(countingBrainPath, folder, "lower.dll");
+    copyLibrary(countingBrainPath, folder, "longer.dllx");
+    BrainRegistry registry(makePlatformLibraryLoader());
+    registry.reloadBrains(folder.path().string());
+#if defined(_WIN32)
+    // The Windows file search ignores case: X.DLL gives the brain name X.
+    EXPECT_EQ(registry.brainNames(), (std::vector<std::string> { "Upper", "lower" }));
+#else
+    EXPECT_EQ(registry.brainNames(), std::vector<std::string> { "lower" });
+#endif
+}

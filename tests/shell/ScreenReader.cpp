@@ -7,6 +7,10 @@
 //                                                neighbours are empty too, for a board
 //                                                laid out with cells W x H from (L, T)
 //   screen_reader cell SHOT.png L T W H C R   -> "r g b" of that cell's centre pixel
+//   screen_reader layout SHOT.png            -> "L T W H": where the default 250 x 250
+//                                                board lies in a window of the shot's size
+//   screen_reader text SHOT.png X Y TEXT      -> exit status 0 when TEXT is drawn at
+//                                                (X, Y) on the status band's grey
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wsign-compare"
@@ -18,6 +22,7 @@
 #pragma GCC diagnostic pop
 
 #include "render/Bitmap.h"
+#include "render/Layout.h"
 #include "render/TextPainter.h"
 
 #include <cstdio>
@@ -105,6 +110,19 @@ int main(int argc, char** argv)
     std::string command = argv[1];
     if (command == "status") {
         std::printf("%ld %ld %ld\n", readNumber(shot, 0), readNumber(shot, 13), readNumber(shot, 26));
+        return 0;
+    }
+    if (command == "layout") {
+        Layout layout = Layout::compute(250, 250, shot.width, shot.height);
+        std::printf("%d %d %d %d\n", layout.boardLeft, layout.boardTop, layout.cellWidth, layout.cellHeight);
+        return 0;
+    }
+    if (command == "text" && argc >= 6) {
+        int x = std::atoi(argv[3]), y = std::atoi(argv[4]);
+        for (const char* c = argv[5]; *c; ++c, x += 6) {
+            if (!showsCharacter(shot, x, y, *c))
+                return 1;
+        }
         return 0;
     }
     if (argc < 7)

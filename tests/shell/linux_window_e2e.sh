@@ -62,13 +62,15 @@ set -- $(status shot1.png)
 xdotool type " "
 sleep 0.5
 import -window "$window" shot2.png || fail "no screenshot"
-set -- $("$reader" quiet-cell shot2.png 0 150 4 2) || fail "no empty ground to click on"
+layout=$("$reader" layout shot2.png)
+[ "$layout" = "0 150 4 2" ] || fail "the board lies at $layout in the 1000 x 700 window"
+set -- $("$reader" quiet-cell shot2.png $layout) || fail "no empty ground to click on"
 column=$1
 row=$2
 xdotool mousemove --window "$window" $((column * 4 + 2)) $((150 + row * 2 + 1)) click 3
 sleep 0.5
 import -window "$window" shot3.png || fail "no screenshot"
-[ "$("$reader" cell shot3.png 0 150 4 2 "$column" "$row")" = "0 255 0" ] || fail "no zombie at cell $column,$row"
+[ "$("$reader" cell shot3.png $layout "$column" "$row")" = "0 255 0" ] || fail "no zombie at cell $column,$row"
 
 # Running again, the status band counts the new zombie.
 xdotool type " "

@@ -1,0 +1,28 @@
+#!/bin/sh
+# The release archive holds what it promises, and what it holds works: its runner
+# finds and drives its sample brain.
+#   windows_package.sh ZIP PREFIX
+set -u
+zip="$1"
+WINEPREFIX="$2"
+WINEDEBUG=-all
+# No offers to download Mono or Gecko: a first start must never wait for a click.
+WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+cd "$work" || fail "no work folder"
+cmake -E tar xf "$zip" || fail "cannot unpack $zip"
+for file in shamblex.scr wanderwit.dll shamblex-cli.exe BrainRecord.h README-windows.txt; do
+    [ -s "shamblex/$file" ] || fail "$file is missing from the archive"
+done
+cd shamblex || fail "no shamblex folder in the archive"
+wine shamblex.scr /a </dev/null >/dev/null 2>&1 || fail "the packed saver does not run"
+wine shamblex-cli.exe --brains . --beings 20 --frames 5 --dump dump.csv </dev/null >/dev/null 2>&1 \
+    || fail "the packed runner does not run"
+grep -q ",wanderwit$" dump.csv || fail "the packed runner did not load the packed brain"
+echo "windows package: all checks passed"
