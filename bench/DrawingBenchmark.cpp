@@ -1,12 +1,8 @@
 // What drawing costs on a full-HD frame with the default outbreak: a normal frame
 // step that draws (each being paints its old and new cell, plus the status band),
 // and a full repaint of the board.
-#include "brains/BrainRegistry.h"
-#include "render/Bitmap.h"
 #include "render/ScenePainter.h"
-#include "sim/Random.h"
-#include "sim/Settings.h"
-#include "sim/Simulation.h"
+#include "shell/SaverSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,20 +10,15 @@ namespace {
 
 using namespace shamblex;
 
+// A saver window of 1920 x 1080 with the default outbreak, one frame in.
 struct FullHdOutbreak {
-    Settings settings;
-    Random random;
-    BrainRegistry brains;
-    Simulation simulation { settings, random, brains };
-    Bitmap frame;
-    ScenePainter painter { frame, simulation, settings, brains };
+    SaverSession session { Picture::Drawn, nullptr };
 
     FullHdOutbreak()
     {
-        frame.create(1920, 1080, 24, RowOrder::TopDown);
-        simulation.setDrawer(&painter);
-        (void)simulation.newSimulation();
-        simulation.frameStep(Drawing::On);
+        session.create();
+        session.resize(1920, 1080, 1920, 1080);
+        session.tick();
     }
 };
 
@@ -38,11 +29,11 @@ void drawingFrameStep(benchmark::State& state)
     for (auto _ : state) {
         if (++frames % 2000 == 0) {
             state.PauseTiming();
-            (void)outbreak.simulation.newSimulation();
-            outbreak.simulation.frameStep(Drawing::On);
+            outbreak.session.character('z');
+            outbreak.session.tick();
             state.ResumeTiming();
         }
-        outbreak.simulation.frameStep(Drawing::On);
+        outbreak.session.tick();
     }
 }
 
@@ -50,14 +41,14 @@ void fullRepaint(benchmark::State& state)
 {
     FullHdOutbreak outbreak;
     for (auto _ : state)
-        outbreak.painter.repaintBoard();
+        outbreak.session.painter().repaintBoard();
 }
 
 void background(benchmark::State& state)
 {
     FullHdOutbreak outbreak;
     for (auto _ : state)
-        outbreak.painter.paintBackground();
+        outbreak.session.painter().paintBackground();
 }
 
 }

@@ -85,6 +85,8 @@ public:
     const Simulation& simulation() const { return m_simulation; }
     const Bitmap& frame() const { return m_frame; }
     const Layout& layout() const { return m_painter.layout(); }
+    // What draws the frame; the simulation calls it during frame steps.
+    ScenePainter& painter() { return m_painter; }
     int timerPeriod() const { return m_timerPeriod; }
     bool helpShown() const { return m_helpShown; }
 

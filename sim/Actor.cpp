@@ -78,12 +78,23 @@ void Actor::placeRandomly(const Board& board, Random& random)
 CellKind Actor::look(const Board& board, std::int32_t x, std::int32_t y, Direction direction, std::int32_t range,
     SightRecord* record) const
 {
+    // The probe moves one cell per count until it meets something, leaves the board
+    // (a wall) or has gone the range. Along no direction it stays on the start cell,
+    // which it examines at every count.
+    std::int32_t dx = 0;
+    std::int32_t dy = 0;
+    stepInDirection(direction, dx, dy);
     std::int32_t count = 0;
     CellKind seen = CellKind::Empty;
     while (seen == CellKind::Empty && count < range) {
-        stepInDirection(direction, x, y);
-        seen = board.contains(x, y) ? board.at(x, y).kind : CellKind::Wall;
+        x += dx;
+        y += dy;
         ++count;
+        if (!board.contains(x, y)) {
+            seen = CellKind::Wall;
+            break;
+        }
+        seen = board.at(x, y).kind;
     }
     if (record) {
         *record = SightRecord {};

@@ -38,15 +38,4 @@ Direction randomDirection(Random& random)
     return table[random.below(4)];
 }
 
-void stepInDirection(Direction direction, std::int32_t& x, std::int32_t& y)
-{
-    switch (direction) {
-    case Direction::Up: --y; break;
-    case Direction::Right: ++x; break;
-    case Direction::Down: ++y; break;
-    case Direction::Left: --x; break;
-    default: break;
-    }
-}
-
 }

@@ -25,6 +25,15 @@ Direction turnAround(Direction);
 Direction randomDirection(Random&);
 
 // Moves (x, y) one cell along the direction; None and unknown values change nothing.
-void stepInDirection(Direction, std::int32_t& x, std::int32_t& y);
+inline void stepInDirection(Direction direction, std::int32_t& x, std::int32_t& y)
+{
+    switch (direction) {
+    case Direction::Up: --y; break;
+    case Direction::Right: ++x; break;
+    case Direction::Down: ++y; break;
+    case Direction::Left: --x; break;
+    default: break;
+    }
+}
 
 }

@@ -18,13 +18,6 @@ using namespace shamblex::test;
 
 namespace {
 
-std::uint32_t callsOf(const Actor& actor)
-{
-    std::uint32_t calls;
-    std::memcpy(&calls, actor.memory, sizeof calls);
-    return calls;
-}
-
 SightRecord sightSeen(const Actor& actor, int which) // 0 left, 1 ahead, 2 right
 {
     SightRecord record;

@@ -4,6 +4,10 @@
 // under the names a test needs, and a look at whether the system still holds one.
 
 #include "../TempDirectory.h"
+#include "brains/BrainRecord.h"
+
+#include <cstdint>
+#include <cstring>
 
 #include <filesystem>
 #include <string>
@@ -23,6 +27,15 @@ inline const std::string wanderwitPath = SHAMBLEX_WANDERWIT;
 inline void copyLibrary(const std::string& from, const TempDirectory& folder, const std::string& name)
 {
     std::filesystem::copy_file(from, folder.file(name), std::filesystem::copy_options::overwrite_existing);
+}
+
+// How often the test brain (CountingBrain.cpp) was called for this being: it counts
+// in the first four bytes of the being's memory.
+inline std::uint32_t callsOf(const BrainRecord& record)
+{
+    std::uint32_t calls;
+    std::memcpy(&calls, record.memory, sizeof calls);
+    return calls;
 }
 
 // Whether the library at this path is loaded in the process.

@@ -15,13 +15,6 @@ using namespace shamblex::test;
 
 namespace {
 
-std::uint32_t callsOf(const BrainRecord& record)
-{
-    std::uint32_t calls;
-    std::memcpy(&calls, record.memory, sizeof calls);
-    return calls;
-}
-
 std::vector<std::string> skippedNames(const BrainRegistry& registry)
 {
     std::vector<std::string> names;

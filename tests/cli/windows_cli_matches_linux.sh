@@ -7,10 +7,7 @@ set -u
 linux="$1"
 windows="$2"
 WINEPREFIX="$3"
-WINEDEBUG=-all
-# No offers to download Mono or Gecko: a first start must never wait for a click.
-WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+. "$(dirname "$0")/../shell/windows/wine_env.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0

@@ -11,15 +11,7 @@
 //                                                board lies in a window of the shot's size
 //   screen_reader text SHOT.png X Y TEXT      -> exit status 0 when TEXT is drawn at
 //                                                (X, Y) on the status band's grey
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-#pragma GCC diagnostic pop
+#include "../StbImage.h"
 
 #include "render/Bitmap.h"
 #include "render/Layout.h"

@@ -2,22 +2,11 @@
 // Windows itself sees it: the caption, the two buttons with their ids, styles and
 // places (in dialog units), then presses OK and expects the saver to end.
 //   config_dialog_check.exe PATH-TO-SHAMBLEX.SCR
-#include <windows.h>
-
-#include <cstdio>
-#include <string>
+#include "WindowsCheck.h"
 
 namespace {
 
-int failures = 0;
-
-void check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::printf("FAIL: %s\n", what);
-        ++failures;
-    }
-}
+using windows_check::check;
 
 std::string textOf(HWND window)
 {
@@ -76,14 +65,9 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return 2;
-    std::string commandLine = "\"" + std::string(argv[1]) + "\" /c";
-    STARTUPINFOA startup {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        std::printf("FAIL: cannot start %s\n", argv[1]);
+    if (!windows_check::start(argv[1], "/c", process))
         return 1;
-    }
 
     const char* caption = "Varkel's Shamblex Simulation v0.1";
     HWND dialog = nullptr;
@@ -127,7 +111,5 @@ int main(int argc, char** argv)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    if (failures == 0)
-        std::printf("configuration dialog: all checks passed\n");
-    return failures == 0 ? 0 : 1;
+    return windows_check::finish("configuration dialog");
 }

@@ -4,38 +4,12 @@
 //   preview_drawing_check.exe
 #include "shell/windows/ScreenSaverFramework.h"
 
-#include <windows.h>
+#include "WindowsCheck.h"
 
-#include <cstdio>
-#include <string>
 #include <thread>
 
-namespace {
-
-int failures = 0;
-
-void check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::printf("FAIL: %s\n", what);
-        ++failures;
-    }
-}
-
-void pump(DWORD milliseconds)
-{
-    DWORD until = GetTickCount() + milliseconds;
-    while (static_cast<LONG>(until - GetTickCount()) > 0) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(10);
-    }
-}
-
-}
+using windows_check::check;
+using windows_check::pump;
 
 int main()
 {
@@ -81,7 +55,5 @@ int main()
     saver.join();
     check(status == 0, "the preview's exit status");
     DestroyWindow(host);
-    if (failures == 0)
-        std::printf("preview drawing: all checks passed\n");
-    return failures == 0 ? 0 : 1;
+    return windows_check::finish("preview drawing");
 }

@@ -6,36 +6,12 @@
 // What the preview draws is checked by preview_drawing_check.exe, with the saver
 // hosted in-process: Wine shows nothing of a child window that another process
 // draws into (a plain FillRect stays invisible too), so pixels cannot be read here.
-#include <windows.h>
-
-#include <cstdio>
-#include <string>
+#include "WindowsCheck.h"
 
 namespace {
 
-int failures = 0;
-
-void check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::printf("FAIL: %s\n", what);
-        ++failures;
-    }
-}
-
-// Handles this window's messages for a while.
-void pump(DWORD milliseconds)
-{
-    DWORD until = GetTickCount() + milliseconds;
-    while (static_cast<LONG>(until - GetTickCount()) > 0) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(10);
-    }
-}
+using windows_check::check;
+using windows_check::pump;
 
 // Waits for the process while still answering this window's messages: the saver's
 // child window sends its parent messages (WM_PARENTNOTIFY) as it goes.
@@ -68,15 +44,9 @@ int main(int argc, char** argv)
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
     pump(300);
 
-    std::string commandLine = "\"" + std::string(argv[1]) + "\" /p "
-        + std::to_string(reinterpret_cast<std::uintptr_t>(host));
-    STARTUPINFOA startup {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        std::printf("FAIL: cannot start %s\n", argv[1]);
+    if (!windows_check::start(argv[1], "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host)), process))
         return 1;
-    }
 
     HWND preview = nullptr;
     for (int i = 0; i < 200 && !preview; ++i) {
@@ -127,7 +97,5 @@ int main(int argc, char** argv)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     DestroyWindow(host);
-    if (failures == 0)
-        std::printf("preview: all checks passed\n");
-    return failures == 0 ? 0 : 1;
+    return windows_check::finish("preview");
 }

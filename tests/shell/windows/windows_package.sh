@@ -5,10 +5,7 @@
 set -u
 zip="$1"
 WINEPREFIX="$2"
-WINEDEBUG=-all
-# No offers to download Mono or Gecko: a first start must never wait for a click.
-WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+. "$(dirname "$0")/wine_env.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {

@@ -14,10 +14,7 @@ dialog_check="$5"
 preview_host="$6"
 preview_drawing_check="$7"
 WINEPREFIX="$8"
-WINEDEBUG=-all
-# No offers to download Mono or Gecko: a first start must never wait for a click.
-WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+. "$(dirname "$0")/wine_env.sh"
 work=$(mktemp -d)
 xvfb_pid=""
 saver_pid=""

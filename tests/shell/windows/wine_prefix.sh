@@ -7,10 +7,7 @@
 set -u
 action="$1"
 WINEPREFIX="$2"
-WINEDEBUG=-all
-# No offers to download Mono or Gecko: a first start must never wait for a click.
-WINEDLLOVERRIDES="mscoree=;mshtml="
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+. "$(dirname "$0")/wine_env.sh"
 command -v wine >/dev/null || { echo "FAIL: wine is needed (tools/install-deps.sh installs it)"; exit 1; }
 case "$action" in
 start)
