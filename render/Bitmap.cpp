@@ -11,11 +11,11 @@ namespace shamblex {
 
 bool Bitmap::create(std::int32_t width, std::int32_t height, int bitsPerPixel, RowOrder rowOrder)
 {
-    assert(bitsPerPixel == 8 || bitsPerPixel == 24);
+    assert(bitsPerPixel == paletteDepth || bitsPerPixel == trueColourDepth);
     release();
     m_bitsPerPixel = bitsPerPixel;
     m_rowOrder = rowOrder;
-    if (width <= 0 || height <= 0 || (bitsPerPixel != 8 && bitsPerPixel != 24))
+    if (width <= 0 || height <= 0 || (bitsPerPixel != paletteDepth && bitsPerPixel != trueColourDepth))
         return false;
     // A row's byte count must fit the 32-bit stride.
     if (std::int64_t { width } * 3 + 3 > std::numeric_limits<std::int32_t>::max())
@@ -41,17 +41,17 @@ void Bitmap::release()
 
 void Bitmap::setPalette(std::span<const std::uint8_t, paletteSize * 3> rgb)
 {
-    if (m_bitsPerPixel != 8)
+    if (m_bitsPerPixel != paletteDepth)
         return;
     std::copy(rgb.begin(), rgb.end(), m_palette.begin());
 }
 
 std::int32_t Bitmap::rowStride() const
 {
-    assert(m_bitsPerPixel == 8 || m_bitsPerPixel == 24);
-    if (m_bitsPerPixel == 24)
+    assert(m_bitsPerPixel == paletteDepth || m_bitsPerPixel == trueColourDepth);
+    if (m_bitsPerPixel == trueColourDepth)
         return (3 * m_width + 3) & ~3;
-    if (m_bitsPerPixel == 8)
+    if (m_bitsPerPixel == paletteDepth)
         return (m_width + 3) & ~3;
     return 0;
 }
@@ -76,7 +76,7 @@ Colour Bitmap::pixel(std::int32_t x, std::int32_t y) const
 {
     assert(x >= 0 && y >= 0 && x < m_width && y < m_height);
     const std::uint8_t* line = imageLine(y);
-    if (m_bitsPerPixel == 8) {
+    if (m_bitsPerPixel == paletteDepth) {
         const std::uint8_t* entry = &m_palette[3 * std::size_t { line[x] }];
         return { entry[0], entry[1], entry[2] };
     }
@@ -86,7 +86,7 @@ Colour Bitmap::pixel(std::int32_t x, std::int32_t y) const
 
 void Bitmap::copyFrom(const Bitmap& source, std::int32_t x, std::int32_t y)
 {
-    if (isEmpty() || source.isEmpty() || m_bitsPerPixel != 24)
+    if (isEmpty() || source.isEmpty() || m_bitsPerPixel != trueColourDepth)
         return;
     // The part of the source that lands inside this image, computed in 64 bits so
     // that far-away positions cannot overflow.
@@ -102,7 +102,7 @@ void Bitmap::copyFrom(const Bitmap& source, std::int32_t x, std::int32_t y)
     for (std::int64_t line = top; line < bottom; ++line) {
         std::uint8_t* to = imageLine(static_cast<std::int32_t>(line)) + 3 * static_cast<std::size_t>(left);
         const std::uint8_t* from = source.imageLine(static_cast<std::int32_t>(line - y));
-        if (source.m_bitsPerPixel == 24) {
+        if (source.m_bitsPerPixel == trueColourDepth) {
             std::memcpy(to, from + 3 * sourceLeft, 3 * columns);
             continue;
         }

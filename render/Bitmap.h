@@ -11,6 +11,10 @@
 
 namespace shamblex {
 
+// The depth of every bitmap the saver draws into; 8 bits with a palette also exist.
+inline constexpr int trueColourDepth = 24;
+inline constexpr int paletteDepth = 8;
+
 enum class RowOrder {
     BottomUp,
     TopDown,
@@ -44,7 +48,7 @@ public:
     // Only at 24 bits; no bounds check: the caller keeps (x, y) inside the bitmap.
     void setPixel(std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
     {
-        if (m_bitsPerPixel != 24 || m_pixels.empty())
+        if (m_bitsPerPixel != trueColourDepth || m_pixels.empty())
             return;
         std::uint8_t* pixel = &m_pixels[static_cast<std::size_t>(y) * stride() + 3 * static_cast<std::size_t>(x)];
         pixel[0] = blue;
@@ -86,7 +90,7 @@ private:
     std::vector<std::uint8_t, LargeAllocator<std::uint8_t>> m_pixels;
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
-    int m_bitsPerPixel = 24;
+    int m_bitsPerPixel = trueColourDepth;
     RowOrder m_rowOrder = RowOrder::TopDown;
     std::array<std::uint8_t, paletteSize * 3> m_palette {};
 };

@@ -44,11 +44,11 @@ const std::array<std::string_view, 35> helpLines { {
 
 bool HelpOverlay::build()
 {
-    if (!m_page.create(helpPageWidth, helpPageHeight, 24, RowOrder::TopDown))
+    if (!m_page.create(helpPageWidth, helpPageHeight, trueColourDepth, RowOrder::TopDown))
         return false;
     m_page.fill(255);
     TextPainter text;
-    text.selectNearestFont(5, 7);
+    text.selectNearestFont(textFontWidth, textFontHeight);
     text.setColours({ Colour { 255, 255, 255 }, Colour { 0, 0, 0 } });
     std::int32_t y = helpLineTop;
     for (std::string_view line : helpLines) {

@@ -53,7 +53,7 @@ ScenePainter::ScenePainter(Bitmap& frame, const Simulation& simulation, const Se
 void ScenePainter::fillRectangle(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height,
     Colour colour)
 {
-    if (m_frame.isEmpty() || m_frame.bitsPerPixel() != 24 || width <= 0 || height <= 0)
+    if (m_frame.isEmpty() || m_frame.bitsPerPixel() != trueColourDepth || width <= 0 || height <= 0)
         return;
     std::int64_t x0 = std::max<std::int64_t>(left, 0);
     std::int64_t y0 = std::max<std::int64_t>(top, 0);
@@ -77,7 +77,7 @@ void ScenePainter::paintCells(ColourOf colourOf)
     const Board& board = m_simulation.board();
     // The layout belongs to the board it was made for; a stale one (the board changed
     // size without a background repaint) would read cells that are not there.
-    if (m_frame.isEmpty() || m_frame.bitsPerPixel() != 24 || l.cellWidth <= 0 || l.cellHeight <= 0
+    if (m_frame.isEmpty() || m_frame.bitsPerPixel() != trueColourDepth || l.cellWidth <= 0 || l.cellHeight <= 0
         || l.columns != board.width() || l.rows != board.height())
         return;
     // The part of the board's pixels inside the frame.
@@ -201,7 +201,7 @@ void ScenePainter::drawStatusBand(const BrainTally& tally)
 {
     const Rectangle band = m_layout.statusBand;
     TextPainter text;
-    text.selectNearestFont(5, 7);
+    text.selectNearestFont(textFontWidth, textFontHeight);
     text.setColours({ statusBackground, lookRayColour });
 
     std::string line;
@@ -275,7 +275,7 @@ void ScenePainter::drawHistoryGraph(std::int32_t x)
 void ScenePainter::drawWatchedLabel(const Actor& actor)
 {
     TextPainter text;
-    text.selectNearestFont(5, 7);
+    text.selectNearestFont(textFontWidth, textFontHeight);
     std::string label = actor.brainName();
     label.append(": ");
     label.append(actor.statusText);

@@ -10,14 +10,12 @@ namespace shamblex {
 namespace {
 
 constexpr char lineFeed = 10;
-constexpr std::int32_t defaultFontWidth = 5;
-constexpr std::int32_t defaultFontHeight = 7;
 
 }
 
 TextPainter::TextPainter()
 {
-    selectNearestFont(defaultFontWidth, defaultFontHeight);
+    selectNearestFont(textFontWidth, textFontHeight);
 }
 
 void TextPainter::selectFont(int index)
@@ -83,7 +81,7 @@ void TextPainter::setColour(int index, Colour colour)
 
 void TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, std::string_view text) const
 {
-    if (bitmap.isEmpty() || bitmap.bitsPerPixel() != 24)
+    if (bitmap.isEmpty() || bitmap.bitsPerPixel() != trueColourDepth)
         return;
     assert(m_colours.size() >= 6);
     std::int64_t penX = x;

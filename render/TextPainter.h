@@ -13,6 +13,10 @@ namespace shamblex {
 
 class Bitmap;
 
+// The size every text of the saver asks for: the nearest font is "5x7 Monospaced".
+inline constexpr std::int32_t textFontWidth = 5;
+inline constexpr std::int32_t textFontHeight = 7;
+
 // Draws strings opaquely with one of the built-in fonts into a 24-bit bitmap: every
 // pixel of a character's cell (the glyph plus one column of gap) is written, in
 // colour 1 where the glyph has ink and colour 0 elsewhere. A short-lived value: each

@@ -44,7 +44,7 @@ SaverSession::SaverSession(Picture picture, std::unique_ptr<LibraryLoader> loade
 bool SaverSession::create()
 {
     if (m_picture == Picture::Drawn)
-        m_frame.create(initialFrameSize, initialFrameSize, 24, RowOrder::TopDown);
+        m_frame.create(initialFrameSize, initialFrameSize, trueColourDepth, RowOrder::TopDown);
     m_timerPeriod = initialTimerPeriod;
     return m_simulation.newSimulation();
 }
@@ -57,7 +57,7 @@ void SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, s
     m_settings.windowWidth = windowWidth;
     m_settings.windowHeight = windowHeight;
     if (m_picture == Picture::Drawn) {
-        m_frame.create(clientWidth, clientHeight, 24, RowOrder::TopDown);
+        m_frame.create(clientWidth, clientHeight, trueColourDepth, RowOrder::TopDown);
         m_painter.paintBackground();
     }
     m_simulation.requestFullRedraw();
