@@ -13,25 +13,13 @@ using windows_check::pump;
 
 int main()
 {
-    WNDCLASSA windowClass {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "PreviewHost";
-    RegisterClassA(&windowClass);
-    HWND host = CreateWindowExA(0, "PreviewHost", "Preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, 400,
-        400, nullptr, nullptr, windowClass.hInstance, nullptr);
-    pump(200);
+    HWND host = windows_check::makeHostWindow(WS_POPUP | WS_CLIPCHILDREN, 400, 400);
 
     std::string commandLine = "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host));
     int status = -1;
     std::thread saver([&] { status = runScreenSaver(GetModuleHandleA(nullptr), commandLine.c_str()); });
 
-    HWND preview = nullptr;
-    for (int i = 0; i < 200 && !preview; ++i) {
-        pump(50);
-        preview = FindWindowExA(host, nullptr, nullptr, nullptr);
-    }
+    HWND preview = windows_check::waitForPreview(host);
     check(preview != nullptr, "no preview window inside the host");
     if (preview) {
         pump(1500);

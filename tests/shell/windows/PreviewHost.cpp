@@ -32,27 +32,13 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return 2;
-    WNDCLASSA windowClass {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "PreviewHost";
-    RegisterClassA(&windowClass);
-    RECT frame { 0, 0, 320, 240 };
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND host = CreateWindowExA(0, "PreviewHost", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
-        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
-    pump(300);
+    HWND host = windows_check::makeHostWindow(WS_OVERLAPPEDWINDOW, 320, 240);
 
     PROCESS_INFORMATION process {};
     if (!windows_check::start(argv[1], "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(host)), process))
         return 1;
 
-    HWND preview = nullptr;
-    for (int i = 0; i < 200 && !preview; ++i) {
-        pump(100);
-        preview = FindWindowExA(host, nullptr, nullptr, nullptr);
-    }
+    HWND preview = windows_check::waitForPreview(host);
     check(preview != nullptr, "no preview window inside the host");
     if (preview) {
         RECT client {};

@@ -46,6 +46,34 @@ inline bool start(const std::string& program, const std::string& arguments, PROC
     return false;
 }
 
+// A black window to host a preview, with a client area of width x height.
+inline HWND makeHostWindow(DWORD style, int width, int height)
+{
+    WNDCLASSA windowClass {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = "PreviewHost";
+    RegisterClassA(&windowClass);
+    RECT frame { 0, 0, width, height };
+    AdjustWindowRect(&frame, style, FALSE);
+    HWND host = CreateWindowExA(0, "PreviewHost", "Preview host", style | WS_VISIBLE, 10, 10,
+        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    pump(300);
+    return host;
+}
+
+// The saver's preview window inside the host, once it appears; null after 10 s.
+inline HWND waitForPreview(HWND host)
+{
+    for (int i = 0; i < 100; ++i) {
+        pump(100);
+        if (HWND preview = FindWindowExA(host, nullptr, nullptr, nullptr))
+            return preview;
+    }
+    return nullptr;
+}
+
 // The program's result: 0 when every check passed.
 inline int finish(const char* what)
 {
