@@ -2,7 +2,7 @@
 // step that draws (each being paints its old and new cell, plus the status band),
 // and a full repaint of the board.
 #include "render/ScenePainter.h"
-#include "shell/SaverSession.h"
+#include "session/SaverSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,7 +12,7 @@ using namespace shamblex;
 
 // A saver window of 1920 x 1080 with the default outbreak, one frame in.
 struct FullHdOutbreak {
-    SaverSession session { Picture::Drawn, nullptr };
+    SaverSession session { SaverMode::Window, nullptr };
 
     FullHdOutbreak()
     {

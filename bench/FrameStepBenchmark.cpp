@@ -2,7 +2,7 @@
 // and on a large one. Each measurement runs the first frames of fresh simulations,
 // rebuilt outside the timing, so that every repetition sees the same stage of the
 // outbreak.
-#include "brains/BrainRegistry.h"
+#include "sim/BrainHost.h"
 #include "sim/Random.h"
 #include "sim/Settings.h"
 #include "sim/Simulation.h"
@@ -21,7 +21,7 @@ void frameStepWithoutDrawing(benchmark::State& state)
     const std::int64_t framesPerSimulation = state.range(2);
 
     Random random;
-    BrainRegistry brains;
+    NoBrains brains;
     Simulation simulation(settings, random, brains);
     if (!simulation.newSimulation()) {
         state.SkipWithError("the outbreak does not fit in memory");
@@ -52,3 +52,7 @@ void frameStepWithoutDrawing(benchmark::State& state)
 // beings, board side, frames per simulation
 BENCHMARK(frameStepWithoutDrawing)->Name("FrameStep/default_1000_beings_250x250")->Args({ 1000, 250, 2000 });
 BENCHMARK(frameStepWithoutDrawing)->Name("FrameStep/large_100000_beings_2500x2500")->Args({ 100000, 2500, 300 });
+BENCHMARK(frameStepWithoutDrawing)
+    ->Name("FrameStep/huge_1000000_beings_5000x5000")
+    ->Args({ 1000000, 5000, 300 })
+    ->Unit(benchmark::kMillisecond);

@@ -1,5 +1,8 @@
 #include "brains/BrainRegistry.h"
 
+#include "brains/BrainCallState.h"
+
+#include <exception>
 #include <utility>
 
 namespace shamblex {
@@ -7,14 +10,32 @@ namespace shamblex {
 namespace {
 
 constexpr std::size_t suffixLength = 4; // ".dll"
+// What a brain threw is kept to this length in its beings' labels and reports.
+constexpr std::size_t maximumReasonLength = 200;
 
+// Names the rules give their own meaning: a brain of that name would never run, or
+// would be taken for the zombies.
+std::optional<std::string> reservedNameReason(std::string_view name)
+{
+    if (name.empty())
+        return "a brain needs a name before \".dll\"";
+    if (name == "Human")
+        return "the name \"Human\" is the built-in humans' own";
+    if (name == "Zombie")
+        return "the name \"Zombie\" is the zombies' own";
+    return std::nullopt;
+}
+
+}
+
+BrainCallState& brainCallState()
+{
+    static BrainCallState state;
+    return state;
 }
 
 std::string brainNameOf(std::string_view fileName)
 {
-    auto backslash = fileName.rfind('\\');
-    if (backslash != std::string_view::npos)
-        fileName.remove_prefix(backslash + 1);
     if (fileName.size() < suffixLength)
         return {};
     fileName.remove_suffix(suffixLength);
@@ -30,44 +51,79 @@ BrainRegistry::~BrainRegistry()
 {
     if (!m_loader)
         return;
-    for (auto& [name, entry] : m_brainTable) {
+    for (BrainEntry& entry : m_table) {
         if (entry.module)
             m_loader->release(entry.module);
     }
+}
+
+BrainRegistry::BrainEntry& BrainRegistry::entryFor(const std::string& name)
+{
+    auto it = m_slots.find(name);
+    if (it != m_slots.end())
+        return m_table[static_cast<std::size_t>(it->second)];
+    m_slots.emplace(name, static_cast<int>(m_table.size()));
+    BrainEntry entry;
+    entry.name = name;
+    m_table.push_back(std::move(entry));
+    return m_table.back();
 }
 
 void BrainRegistry::loadBrains(const std::string& folder)
 {
     m_skipped.clear();
     m_scanError.clear();
+    ++m_generation;
     if (!m_loader) {
         m_scanError = "brains cannot be loaded on this platform";
         return;
     }
 
     for (const std::string& fileName : m_loader->findLibraries(folder, m_scanError)) {
+        std::string name = brainNameOf(fileName);
+        if (auto reason = reservedNameReason(name)) {
+            m_skipped.push_back({ fileName, *reason });
+            continue;
+        }
+        std::string path = m_loader->pathInFolder(folder, fileName);
+        // Nothing of a file runs before it has been read as data and found to be a
+        // brain of this machine: loading a library runs its start-up code.
+        if (auto reason = m_loader->inspect(path)) {
+            m_skipped.push_back({ fileName, *reason });
+            continue;
+        }
         std::string error;
-        LibraryLoader::Handle module = m_loader->load(m_loader->pathInFolder(folder, fileName), error);
+        LibraryLoader::Handle module = m_loader->load(path, error);
         if (!module) {
-            m_skipped.push_back({ fileName, "not loadable: " + error });
+            m_skipped.push_back({ fileName, "does not load: " + error });
             continue;
         }
         auto execute = reinterpret_cast<ExecuteBrainFn>(m_loader->findExport(module, "ExecuteBrain"));
         if (!execute) {
             m_loader->release(module);
-            m_skipped.push_back({ fileName, "no ExecuteBrain" });
+            m_skipped.push_back({ fileName, "exports no ExecuteBrain" });
             continue;
         }
 
-        std::string name = brainNameOf(fileName);
         m_brainNames.push_back(name);
-        BrainEntry& entry = m_brainTable[name];
+        BrainEntry& entry = entryFor(name);
         // The entry an earlier scan left gives its reference back; the new one holds
-        // its own, so the library stays loaded either way.
+        // its own, so the library stays loaded either way. A reloaded brain runs again.
         if (entry.module)
             m_loader->release(entry.module);
-        entry = BrainEntry { module, execute };
+        entry.module = module;
+        entry.execute = execute;
+        entry.disabled.clear();
     }
+}
+
+void BrainRegistry::enterBrain(const std::string& name, ExecuteBrainFn execute)
+{
+    ++m_generation;
+    m_brainNames.push_back(name);
+    BrainEntry& entry = entryFor(name);
+    entry.execute = execute;
+    entry.disabled.clear();
 }
 
 void BrainRegistry::reloadBrains(const std::string& folder)
@@ -80,22 +136,72 @@ void BrainRegistry::reloadBrains(const std::string& folder)
 
 void BrainRegistry::assignBrainColours()
 {
+    ++m_generation;
     for (std::size_t i = 0; i < m_brainNames.size(); ++i)
-        m_brainColours[m_brainNames[i]] = brainPalette[i % brainPalette.size()].packed();
+        m_brainColours[m_brainNames[i]] = brainPalette[i % brainPalette.size()];
 }
 
-std::uint32_t BrainRegistry::brainColour(std::string_view brainName) const
+Colour BrainRegistry::brainColour(std::string_view brainName) const
 {
     auto it = m_brainColours.find(brainName);
     return it == m_brainColours.end() ? unlistedBrainColour : it->second;
 }
 
-bool BrainRegistry::unlistBrain(std::size_t index)
+int BrainRegistry::findBrain(std::string_view brainName) const
+{
+    auto it = m_slots.find(brainName);
+    if (it == m_slots.end() || !m_table[static_cast<std::size_t>(it->second)].execute)
+        return -1;
+    return it->second;
+}
+
+void BrainRegistry::unlistBrain(std::size_t index)
 {
     if (index >= m_brainNames.size())
-        return false;
+        return;
+    ++m_generation;
     m_brainNames.erase(m_brainNames.begin() + static_cast<std::ptrdiff_t>(index));
-    return true;
+}
+
+void BrainRegistry::disable(BrainEntry& entry, const std::string& what, const BrainCallSite& site)
+{
+    std::string reason = what.substr(0, maximumReasonLength);
+    for (char& c : reason) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
+    entry.disabled = "disabled: " + reason;
+    if (m_reporter)
+        m_reporter("brain '" + entry.name + "' threw \"" + reason + "\" in frame " + std::to_string(site.frame)
+            + ", being " + std::to_string(site.being) + "; its humans stand still from now on");
+}
+
+BrainCallOutcome BrainRegistry::callBrain(int slot, BrainRecord& record, const BrainCallSite& site)
+{
+    BrainEntry& entry = m_table[static_cast<std::size_t>(slot)];
+    if (!entry.disabled.empty())
+        return BrainCallOutcome::Disabled;
+
+    BrainCallState& state = brainCallState();
+    state.frame.store(site.frame, std::memory_order_relaxed);
+    state.being.store(site.being, std::memory_order_relaxed);
+    state.calls.fetch_add(1, std::memory_order_relaxed);
+    state.brain.store(entry.name.c_str(), std::memory_order_release);
+    BrainCallOutcome outcome = BrainCallOutcome::Ran;
+    try {
+        entry.execute(&record);
+    } catch (const std::exception& thrown) {
+        disable(entry, thrown.what(), site);
+        outcome = BrainCallOutcome::Disabled;
+    } catch (...) {
+        disable(entry, "an exception that is no std::exception", site);
+        outcome = BrainCallOutcome::Disabled;
+    }
+    state.brain.store(nullptr, std::memory_order_release);
+
+    if (record.statusText.size() > maximumStatusText)
+        record.statusText = record.statusText.substr(0, maximumStatusText);
+    return outcome;
 }
 
 }

@@ -2,10 +2,12 @@
 
 #include "brains/BrainRecord.h"
 #include "brains/LibraryLoader.h"
+#include "sim/BrainHost.h"
 #include "sim/Colour.h"
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,7 +31,11 @@ inline constexpr std::array<Colour, 8> brainPalette { {
 } };
 
 // The colour of a name without one: purple (255, 0, 255).
-inline constexpr std::uint32_t unlistedBrainColour = 0xFF00FF;
+inline constexpr Colour unlistedBrainColour { 255, 0, 255 };
+
+// A brain's status text is cut to this many bytes after every call, so that a brain
+// cannot fill the machine's memory through its beings' labels.
+inline constexpr std::size_t maximumStatusText = 4096;
 
 // A brain file the last scan passed over, and why.
 struct SkippedLibrary {
@@ -38,26 +44,28 @@ struct SkippedLibrary {
 };
 
 // The host's side of the brain plug-ins: it finds brain libraries in a folder,
-// loads them, keeps each one's ExecuteBrain under its brain name, lists the names in
-// the order found and gives every listed brain a colour.
+// checks each file as data and loads only real brains, keeps each one's ExecuteBrain
+// under its brain name, lists the names in the order found and gives every listed
+// brain a colour; and it calls a brain for the simulation, catching what the brain
+// throws.
 //
 // Brains load only on request; until then the list is empty and every human follows
 // the built-in rule. The registry owns one reference to every library it loaded and
 // keeps it until it is destroyed, so a brain stays callable even after a later scan
 // no longer finds its file.
-class BrainRegistry {
+class BrainRegistry final : public BrainHost {
 public:
     // A registry that can list and call brains but not load them (no platform).
     BrainRegistry() = default;
     explicit BrainRegistry(std::unique_ptr<LibraryLoader>);
-    ~BrainRegistry();
+    ~BrainRegistry() override;
     BrainRegistry(const BrainRegistry&) = delete;
     BrainRegistry& operator=(const BrainRegistry&) = delete;
 
-    // Loads every library of the folder that exports "ExecuteBrain", appends its brain
-    // name (the file name without ".dll") to the list and enters it in the table,
-    // replacing an entry of the same name. Libraries that do not load, or lack the
-    // export, are skipped and reported in skippedLibraries().
+    // Loads every real brain of the folder, appends its brain name (the file name
+    // without ".dll") to the list and enters it in the table, replacing an entry of
+    // the same name. Files that are no brain of this machine, that do not load, or
+    // whose name the rules reserve are skipped and listed in skippedLibraries().
     void loadBrains(const std::string& folder);
 
     // Empties the list and the colours, loads the folder's brains and colours them.
@@ -65,46 +73,50 @@ public:
 
     void assignBrainColours();
 
-    // The packed colour of a listed brain, or purple for a name without one.
-    std::uint32_t brainColour(std::string_view brainName) const;
+    // Where reports of misbehaving brains go (one line each); by default nowhere.
+    void setReporter(std::function<void(std::string_view)> reporter) { m_reporter = std::move(reporter); }
 
-    // Calls the named brain once on the record, or nothing when no brain of that name
-    // was ever loaded.
-    void runBrain(std::string_view brainName, BrainRecord& record) const
-    {
-        auto it = m_brainTable.find(brainName);
-        if (it != m_brainTable.end() && it->second.execute)
-            it->second.execute(&record);
-    }
+    // BrainHost
+    const std::vector<std::string>& brainNames() const override { return m_brainNames; }
+    void unlistBrain(std::size_t index) override;
+    Colour brainColour(std::string_view brainName) const override;
+    int findBrain(std::string_view brainName) const override;
+    BrainCallOutcome callBrain(int slot, BrainRecord&, const BrainCallSite&) override;
+    const std::string& disabledReason(int slot) const override { return m_table[static_cast<std::size_t>(slot)].disabled; }
+    std::uint64_t generation() const override { return m_generation; }
 
-    const std::vector<std::string>& brainNames() const { return m_brainNames; }
+    // For tests and tools: enters a brain function under a name, as a scan would.
+    void enterBrain(const std::string& name, ExecuteBrainFn);
 
-    // Takes the name at `index` off the list; the names after it move up. Its library
-    // stays loaded and its colour assigned. False when there is no such place.
-    bool unlistBrain(std::size_t index);
-
-    bool isLoaded(std::string_view brainName) const { return m_brainTable.find(brainName) != m_brainTable.end(); }
-
+    bool isLoaded(std::string_view brainName) const { return findBrain(brainName) >= 0; }
     const std::vector<SkippedLibrary>& skippedLibraries() const { return m_skipped; }
     // Why the last scan could not read its folder, or empty.
     const std::string& scanError() const { return m_scanError; }
 
 private:
     struct BrainEntry {
+        std::string name;
         LibraryLoader::Handle module = nullptr;
         ExecuteBrainFn execute = nullptr;
+        std::string disabled; // "disabled: ..." once the brain threw
     };
 
+    BrainEntry& entryFor(const std::string& name);
+    void disable(BrainEntry&, const std::string& what, const BrainCallSite&);
+
     std::unique_ptr<LibraryLoader> m_loader;
-    std::map<std::string, BrainEntry, std::less<>> m_brainTable;
+    std::deque<BrainEntry> m_table; // never shrinks: slots and name addresses stay
+    std::map<std::string, int, std::less<>> m_slots;
     std::vector<std::string> m_brainNames;
-    std::map<std::string, std::uint32_t, std::less<>> m_brainColours;
+    std::map<std::string, Colour, std::less<>> m_brainColours;
     std::vector<SkippedLibrary> m_skipped;
     std::string m_scanError;
+    std::function<void(std::string_view)> m_reporter;
+    std::uint64_t m_generation = 1;
 };
 
-// The brain name of a library file: the text after the last backslash, without its
-// last four characters (the ".dll"). "wanderwit.dll" gives "wanderwit", ".dll" gives "".
+// The brain name of a library file: the file name without its last four characters
+// (the ".dll"). "wanderwit.dll" gives "wanderwit", ".dll" gives "".
 std::string brainNameOf(std::string_view fileName);
 
 }

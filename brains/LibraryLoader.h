@@ -1,13 +1,14 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace shamblex {
 
 // The platform services the brain registry needs, kept behind an interface so that
-// the registry stays portable: the shells supply dlopen on Linux and LoadLibraryA on
-// Windows.
+// the registry stays portable: the platform layer supplies dlopen on Linux and
+// LoadLibrary on Windows.
 class LibraryLoader {
 public:
     using Handle = void*;
@@ -20,7 +21,12 @@ public:
     // Empty when the folder cannot be read; `error` then says why.
     virtual std::vector<std::string> findLibraries(const std::string& folder, std::string& error) = 0;
 
-    // Loads the library at `path`, or returns null with the system's reason in `error`.
+    // Reads the file at `path` as data, without loading it or running anything of it,
+    // and says why it cannot be a brain of this machine ("built for ARM64",
+    // "truncated", "exports no ExecuteBrain", ...), or nothing when it may be loaded.
+    virtual std::optional<std::string> inspect(const std::string& path) = 0;
+
+    // Loads the library at `path`, or returns null with the reason in `error`.
     virtual Handle load(const std::string& path, std::string& error) = 0;
 
     // The address of an exported function, or null.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/Script.h"
+#include "session/SettingsOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,14 +16,7 @@ namespace shamblex::cli {
 // What the runner was asked to do. Settings options are kept as given and applied to
 // the built-in defaults before the first new simulation.
 struct RunOptions {
-    std::optional<std::int32_t> boardWidth;
-    std::optional<std::int32_t> boardHeight;
-    std::optional<std::int32_t> beingCount;
-    bool openArena = false;
-    bool simpleZombies = false;
-    bool eatWalls = false;
-    std::optional<std::string> brainsDirectory;
-    std::optional<std::uint32_t> seed;
+    SettingsOptions settings;
 
     std::vector<ScriptCommand> script;
     std::int32_t frames = 1000;

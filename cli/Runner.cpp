@@ -2,8 +2,8 @@
 
 #include "cli/OutputFile.h"
 #include "render/PngEncoder.h"
-#include "shell/PlatformLibraryLoader.h"
-#include "shell/SaverSession.h"
+#include "platform/PlatformLibraryLoader.h"
+#include "session/SaverSession.h"
 
 #include <array>
 #include <charconv>
@@ -96,7 +96,8 @@ private:
 
     // The runner is a shell like the others: it drives a saver session, with a
     // picture only when one is to be saved.
-    SaverSession m_session { m_options.pngFile ? Picture::Drawn : Picture::None, makePlatformLibraryLoader() };
+    SaverSession m_session { SaverMode::Headless, makePlatformLibraryLoader(),
+        m_options.pngFile ? Picture::Drawn : Picture::None };
     Settings& m_settings = m_session.settings();
     BrainRegistry& m_brains = m_session.brains();
     Simulation& m_simulation = m_session.simulation();
@@ -108,30 +109,18 @@ private:
 
 void Run::applySettings()
 {
-    if (m_options.boardWidth)
-        m_settings.boardWidth = *m_options.boardWidth;
-    if (m_options.boardHeight)
-        m_settings.boardHeight = *m_options.boardHeight;
-    if (m_options.beingCount)
-        m_settings.beingCount = *m_options.beingCount;
-    if (m_options.openArena)
-        m_settings.cityBoard = 0;
-    if (m_options.simpleZombies)
-        m_settings.smartZombies = 0;
-    if (m_options.eatWalls)
-        m_settings.zombiesEatWalls = 1;
-    if (m_options.seed)
-        m_session.random().setState(*m_options.seed);
+    m_options.settings.applyTo(m_settings, m_session.random());
 }
 
 bool Run::loadBrains()
 {
-    if (!m_options.brainsDirectory)
+    const auto& folder = m_options.settings.brainsDirectory;
+    if (!folder)
         return true;
     // Loaded exactly as the reload command loads the working directory.
-    m_brains.reloadBrains(*m_options.brainsDirectory);
+    m_brains.reloadBrains(*folder);
     if (!m_brains.scanError().empty()) {
-        report("cannot read the brain folder '" + *m_options.brainsDirectory + "': " + m_brains.scanError());
+        report("cannot read the brain folder '" + *folder + "': " + m_brains.scanError());
         return false;
     }
     // The saver stays silent about files it passes over; brain authors running the
@@ -204,20 +193,20 @@ void Run::writeDump()
 {
     OutputFile& file = m_files[Dump];
     std::size_t index = 0;
-    for (const Actor* actor : m_simulation.population()) {
+    for (const Actor& actor : m_simulation.population()) {
         m_line.clear();
         m_line.number(m_simulation.frameNumber()).comma();
         m_line.number(index++).comma();
-        m_line.number(static_cast<std::int32_t>(actor->kind())).comma();
-        m_line.number(actor->x()).comma();
-        m_line.number(actor->y()).comma();
-        m_line.number(actor->lookDirection).comma();
-        m_line.number(actor->moveDirection).comma();
-        m_line.number(unsigned { actor->panicked }).comma();
-        m_line.number(actor->panicCounter).comma();
-        m_line.number(actor->moveCredit()).comma();
-        m_line.number(actor->serialNumber).comma();
-        m_line.csvField(actor->brainName()).end();
+        m_line.number(static_cast<std::int32_t>(actor.kind())).comma();
+        m_line.number(actor.x).comma();
+        m_line.number(actor.y).comma();
+        m_line.number(actor.lookDirection).comma();
+        m_line.number(actor.moveDirection).comma();
+        m_line.number(unsigned { actor.panicked }).comma();
+        m_line.number(actor.panicCounter).comma();
+        m_line.number(actor.moveCredit).comma();
+        m_line.number(actor.serialNumber).comma();
+        m_line.csvField(m_simulation.brainName(actor)).end();
         file.write(m_line.view());
     }
 }
@@ -230,7 +219,7 @@ void Run::writeBoardDump()
     for (std::int32_t y = 0; y < board.height(); ++y) {
         row.clear();
         for (std::int32_t x = 0; x < board.width(); ++x)
-            row.push_back(static_cast<char>('0' + static_cast<int>(board.at(x, y).kind)));
+            row.push_back(static_cast<char>('0' + static_cast<int>(board.kind(x, y))));
         row.push_back('\n');
         m_files[BoardDump].write(row);
     }

@@ -1,5 +1,7 @@
 #include "cli/Script.h"
 
+#include "session/CommandLineNumbers.h"
+
 #include <limits>
 
 namespace shamblex::cli {
@@ -10,15 +12,10 @@ constexpr std::uint64_t maximumCount = std::numeric_limits<std::int32_t>::max();
 
 std::optional<std::int32_t> parseCoordinate(std::string_view text)
 {
-    bool negative = !text.empty() && text.front() == '-';
-    if (negative)
-        text.remove_prefix(1);
-    // |INT32_MIN| is one more than INT32_MAX.
-    auto magnitude = parseUnsigned(text, negative ? maximumCount + 1 : maximumCount);
-    if (!magnitude)
+    auto value = parseSigned(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    if (!value)
         return std::nullopt;
-    auto value = static_cast<std::int64_t>(*magnitude);
-    return static_cast<std::int32_t>(negative ? -value : value);
+    return static_cast<std::int32_t>(*value);
 }
 
 std::optional<ScriptCommand> parseCell(ScriptCommand::Kind kind, std::string_view text)
@@ -74,22 +71,6 @@ std::optional<ScriptCommand> parseToken(std::string_view token)
     return std::nullopt;
 }
 
-}
-
-std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t maximum)
-{
-    if (text.empty())
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        // Checked at every digit, so a long run of digits cannot overflow.
-        if (value > maximum)
-            return std::nullopt;
-    }
-    return value;
 }
 
 ParsedScript parseScript(std::string_view text)

@@ -39,7 +39,4 @@ struct ParsedScript {
 };
 ParsedScript parseScript(std::string_view text);
 
-// Plain ASCII decimal digits within [0, maximum]: no sign, no spaces, no leading '+'.
-std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t maximum);
-
 }

@@ -10,6 +10,11 @@ if(SHAMBLEX_WERROR)
     target_compile_options(shamblex_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:-Werror>)
 endif()
 
+if(SHAMBLEX_ASSERTS)
+    # Optimised builds define NDEBUG; the assertions that guard the invariants stay on.
+    target_compile_options(shamblex_options INTERFACE $<$<COMPILE_LANGUAGE:C,CXX>:-UNDEBUG>)
+endif()
+
 if(WIN32)
     # The C++ runtime goes into every program and plug-in, so that shamblex.scr and
     # wanderwit.dll need nothing beside them.

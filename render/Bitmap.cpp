@@ -5,23 +5,19 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <utility>
 
 namespace shamblex {
 
-bool Bitmap::create(std::int32_t width, std::int32_t height, int bitsPerPixel, RowOrder rowOrder)
+bool Bitmap::create(std::int32_t width, std::int32_t height)
 {
-    assert(bitsPerPixel == paletteDepth || bitsPerPixel == trueColourDepth);
     release();
-    m_bitsPerPixel = bitsPerPixel;
-    m_rowOrder = rowOrder;
-    if (width <= 0 || height <= 0 || (bitsPerPixel != paletteDepth && bitsPerPixel != trueColourDepth))
+    if (width <= 0 || height <= 0)
         return false;
     // A row's byte count must fit the 32-bit stride.
     if (std::int64_t { width } * 3 + 3 > std::numeric_limits<std::int32_t>::max())
         return false;
     m_width = width;
-    std::size_t size = static_cast<std::size_t>(rowStride()) * static_cast<std::size_t>(height);
+    std::size_t size = stride() * static_cast<std::size_t>(height);
     try {
         m_pixels.assign(size, 0);
     } catch (const std::bad_alloc&) {
@@ -29,6 +25,7 @@ bool Bitmap::create(std::int32_t width, std::int32_t height, int bitsPerPixel, R
         return false;
     }
     m_height = height;
+    m_damage.resize(width, height);
     return true;
 }
 
@@ -37,56 +34,46 @@ void Bitmap::release()
     m_pixels = decltype(m_pixels)();
     m_width = 0;
     m_height = 0;
-}
-
-void Bitmap::setPalette(std::span<const std::uint8_t, paletteSize * 3> rgb)
-{
-    if (m_bitsPerPixel != paletteDepth)
-        return;
-    std::copy(rgb.begin(), rgb.end(), m_palette.begin());
-}
-
-std::int32_t Bitmap::rowStride() const
-{
-    assert(m_bitsPerPixel == paletteDepth || m_bitsPerPixel == trueColourDepth);
-    if (m_bitsPerPixel == trueColourDepth)
-        return (3 * m_width + 3) & ~3;
-    if (m_bitsPerPixel == paletteDepth)
-        return (m_width + 3) & ~3;
-    return 0;
+    m_damage.resize(0, 0);
 }
 
 void Bitmap::fill(std::uint8_t value)
 {
     std::fill(m_pixels.begin(), m_pixels.end(), value);
+    m_damage.addAll();
 }
 
-const std::uint8_t* Bitmap::imageLine(std::int32_t line) const
+void Bitmap::fillRect(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height, Colour colour)
 {
-    std::int32_t row = m_rowOrder == RowOrder::TopDown ? line : m_height - 1 - line;
-    return m_pixels.data() + static_cast<std::size_t>(row) * stride();
-}
-
-std::uint8_t* Bitmap::imageLine(std::int32_t line)
-{
-    return const_cast<std::uint8_t*>(std::as_const(*this).imageLine(line));
+    std::int64_t x0 = std::max<std::int64_t>(left, 0);
+    std::int64_t y0 = std::max<std::int64_t>(top, 0);
+    std::int64_t x1 = std::min<std::int64_t>(left + width, m_width);
+    std::int64_t y1 = std::min<std::int64_t>(top + height, m_height);
+    if (isEmpty() || width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1)
+        return;
+    m_damage.add(x0, y0, x1 - x0, y1 - y0);
+    // The first line pixel by pixel, the others copied from it.
+    std::uint8_t* first = row(static_cast<std::int32_t>(y0)) + 3 * static_cast<std::size_t>(x0);
+    for (std::uint8_t* pixel = first; pixel < first + 3 * (x1 - x0); pixel += 3) {
+        pixel[0] = colour.blue;
+        pixel[1] = colour.green;
+        pixel[2] = colour.red;
+    }
+    auto bytes = static_cast<std::size_t>(3 * (x1 - x0));
+    for (std::int64_t y = y0 + 1; y < y1; ++y)
+        std::memcpy(row(static_cast<std::int32_t>(y)) + 3 * static_cast<std::size_t>(x0), first, bytes);
 }
 
 Colour Bitmap::pixel(std::int32_t x, std::int32_t y) const
 {
     assert(x >= 0 && y >= 0 && x < m_width && y < m_height);
-    const std::uint8_t* line = imageLine(y);
-    if (m_bitsPerPixel == paletteDepth) {
-        const std::uint8_t* entry = &m_palette[3 * std::size_t { line[x] }];
-        return { entry[0], entry[1], entry[2] };
-    }
-    const std::uint8_t* bytes = line + 3 * static_cast<std::size_t>(x);
+    const std::uint8_t* bytes = row(y) + 3 * static_cast<std::size_t>(x);
     return { bytes[2], bytes[1], bytes[0] };
 }
 
 void Bitmap::copyFrom(const Bitmap& source, std::int32_t x, std::int32_t y)
 {
-    if (isEmpty() || source.isEmpty() || m_bitsPerPixel != trueColourDepth)
+    if (isEmpty() || source.isEmpty())
         return;
     // The part of the source that lands inside this image, computed in 64 bits so
     // that far-away positions cannot overflow.
@@ -96,22 +83,12 @@ void Bitmap::copyFrom(const Bitmap& source, std::int32_t x, std::int32_t y)
     std::int64_t bottom = std::min<std::int64_t>(m_height, std::int64_t { y } + source.m_height);
     if (left >= right || top >= bottom)
         return;
-    auto columns = static_cast<std::size_t>(right - left);
+    m_damage.add(left, top, right - left, bottom - top);
+    auto bytes = static_cast<std::size_t>(3 * (right - left));
     auto sourceLeft = static_cast<std::size_t>(left - x);
-
     for (std::int64_t line = top; line < bottom; ++line) {
-        std::uint8_t* to = imageLine(static_cast<std::int32_t>(line)) + 3 * static_cast<std::size_t>(left);
-        const std::uint8_t* from = source.imageLine(static_cast<std::int32_t>(line - y));
-        if (source.m_bitsPerPixel == trueColourDepth) {
-            std::memcpy(to, from + 3 * sourceLeft, 3 * columns);
-            continue;
-        }
-        for (std::size_t column = 0; column < columns; ++column) {
-            const std::uint8_t* entry = &source.m_palette[3 * std::size_t { from[sourceLeft + column] }];
-            to[3 * column] = entry[2];
-            to[3 * column + 1] = entry[1];
-            to[3 * column + 2] = entry[0];
-        }
+        std::memcpy(row(static_cast<std::int32_t>(line)) + 3 * static_cast<std::size_t>(left),
+            source.row(static_cast<std::int32_t>(line - y)) + 3 * sourceLeft, bytes);
     }
 }
 

@@ -44,7 +44,7 @@ const std::array<std::string_view, 35> helpLines { {
 
 bool HelpOverlay::build()
 {
-    if (!m_page.create(helpPageWidth, helpPageHeight, trueColourDepth, RowOrder::TopDown))
+    if (!m_page.create(helpPageWidth, helpPageHeight))
         return false;
     m_page.fill(255);
     TextPainter text;

@@ -1,7 +1,5 @@
 #include "render/Layout.h"
 
-#include "sim/Board.h"
-
 namespace shamblex {
 
 Layout Layout::compute(std::int32_t columns, std::int32_t rows, std::int32_t bitmapWidth, std::int32_t bitmapHeight)
@@ -30,16 +28,6 @@ std::optional<CellPosition> Layout::screenToCell(std::int32_t x, std::int32_t y)
         return std::nullopt;
     return CellPosition { static_cast<std::int32_t>((std::int64_t { x } - boardLeft) / cellWidth),
         static_cast<std::int32_t>((std::int64_t { y } - boardTop) / cellHeight) };
-}
-
-bool isOnBoard(const Board& board, CellPosition cell)
-{
-    return board.contains(cell.column, cell.row);
-}
-
-Actor* actorAt(const Board& board, CellPosition cell)
-{
-    return isOnBoard(board, cell) ? board.at(cell.column, cell.row).occupant : nullptr;
 }
 
 }

@@ -1,22 +1,14 @@
 #pragma once
 
+#include "render/DirtyRegion.h"
+
 #include <cstdint>
 #include <optional>
 
 namespace shamblex {
 
-class Actor;
-class Board;
-
 // The band at the top of the frame kept for the status text and the graph.
 inline constexpr std::int32_t statusBandHeight = 50;
-
-struct Rectangle {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-};
 
 struct CellPosition {
     std::int32_t column = 0;
@@ -43,11 +35,5 @@ struct Layout {
     // so that the pointer counts as off the board.
     std::optional<CellPosition> screenToCell(std::int32_t x, std::int32_t y) const;
 };
-
-// Whether the cell lies on the board.
-bool isOnBoard(const Board&, CellPosition);
-
-// The being that marked the cell, or null off the board.
-Actor* actorAt(const Board&, CellPosition);
 
 }

@@ -44,11 +44,11 @@ std::vector<std::uint8_t> encodePng(const Bitmap& bitmap)
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
     std::uint8_t* to = rgb.data();
     for (std::int32_t line = 0; line < height; ++line) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            Colour colour = bitmap.pixel(x, line);
-            *to++ = colour.red;
-            *to++ = colour.green;
-            *to++ = colour.blue;
+        const std::uint8_t* from = bitmap.row(line);
+        for (std::int32_t x = 0; x < width; ++x, from += 3) {
+            *to++ = from[2];
+            *to++ = from[1];
+            *to++ = from[0];
         }
     }
     if (!stbi_write_png_to_func(appendBytes, &png, width, height, 3, rgb.data(), width * 3))

@@ -1,14 +1,14 @@
 #include "render/ScenePainter.h"
 
-#include "brains/BrainRegistry.h"
 #include "render/Bitmap.h"
-#include "render/TextPainter.h"
 #include "sim/Actor.h"
+#include "sim/BrainHost.h"
 #include "sim/KindTable.h"
 #include "sim/Settings.h"
 #include "sim/Simulation.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -18,8 +18,11 @@ namespace shamblex {
 namespace {
 
 constexpr std::int32_t firstBrainLine = 39;
-constexpr std::int32_t textColumnsBeforeGraph = 200; // 180 of text before the graph, 20 after it
+constexpr std::int32_t textColumnsBeforeGraph = statusColumnWidth + graphRightMargin;
 constexpr std::string_view trailingBlanks = "    "; // paint over the digits of a longer old number
+// Boards with more visible cells than this are painted without remembering each
+// cell's colour (such a frame is far larger than any screen).
+constexpr std::size_t maximumRememberedCells = std::size_t { 1 } << 22;
 
 Colour kindColourOf(CellKind kind)
 {
@@ -42,32 +45,49 @@ void appendNumber(std::string& text, std::int64_t value)
 }
 
 ScenePainter::ScenePainter(Bitmap& frame, const Simulation& simulation, const Settings& settings,
-    const BrainRegistry& brains)
+    const BrainHost& brains)
     : m_frame(frame)
     , m_simulation(simulation)
     , m_settings(settings)
     , m_brains(brains)
 {
+    m_text.selectNearestFont(textFontWidth, textFontHeight);
 }
 
-void ScenePainter::fillRectangle(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height,
-    Colour colour)
+bool ScenePainter::shows(std::int32_t column, std::int32_t row, Colour colour) const
 {
-    if (m_frame.isEmpty() || m_frame.bitsPerPixel() != trueColourDepth || width <= 0 || height <= 0)
+    if (m_shown.empty() || column < 0 || row < 0 || column >= m_layout.columns || row >= m_layout.rows)
+        return false;
+    return m_shown[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_layout.columns)
+               + static_cast<std::size_t>(column)]
+        == colour.packed();
+}
+
+void ScenePainter::remember(std::int32_t column, std::int32_t row, Colour colour)
+{
+    if (m_shown.empty() || column < 0 || row < 0 || column >= m_layout.columns || row >= m_layout.rows)
         return;
-    std::int64_t x0 = std::max<std::int64_t>(left, 0);
-    std::int64_t y0 = std::max<std::int64_t>(top, 0);
-    std::int64_t x1 = std::min<std::int64_t>(left + width, m_frame.width());
-    std::int64_t y1 = std::min<std::int64_t>(top + height, m_frame.height());
-    const auto stride = static_cast<std::size_t>(m_frame.rowStride());
-    for (std::int64_t y = y0; y < y1; ++y) {
-        std::uint8_t* pixel = m_frame.bits() + static_cast<std::size_t>(y) * stride + 3 * static_cast<std::size_t>(x0);
-        for (std::int64_t x = x0; x < x1; ++x) {
-            *pixel++ = colour.blue;
-            *pixel++ = colour.green;
-            *pixel++ = colour.red;
-        }
-    }
+    m_shown[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_layout.columns) + static_cast<std::size_t>(column)]
+        = colour.packed();
+}
+
+void ScenePainter::overdrawn(const Rectangle& area)
+{
+    const Layout& l = m_layout;
+    if (m_shown.empty() || area.width <= 0 || area.height <= 0)
+        return;
+    // The cells the area touches, clamped to the board.
+    auto cellOf = [](std::int64_t pixel, std::int32_t origin, std::int32_t size) {
+        std::int64_t offset = pixel - origin;
+        return offset < 0 ? std::int64_t { -1 } : offset / size;
+    };
+    std::int64_t c0 = std::max<std::int64_t>(0, cellOf(area.left, l.boardLeft, l.cellWidth));
+    std::int64_t c1 = std::min<std::int64_t>(l.columns - 1, cellOf(std::int64_t { area.left } + area.width - 1, l.boardLeft, l.cellWidth));
+    std::int64_t r0 = std::max<std::int64_t>(0, cellOf(area.top, l.boardTop, l.cellHeight));
+    std::int64_t r1 = std::min<std::int64_t>(l.rows - 1, cellOf(std::int64_t { area.top } + area.height - 1, l.boardTop, l.cellHeight));
+    for (std::int64_t row = r0; row <= r1; ++row)
+        for (std::int64_t column = c0; column <= c1; ++column)
+            m_shown[static_cast<std::size_t>(row * l.columns + column)] = unknownColour;
 }
 
 template<typename ColourOf>
@@ -77,8 +97,7 @@ void ScenePainter::paintCells(ColourOf colourOf)
     const Board& board = m_simulation.board();
     // The layout belongs to the board it was made for; a stale one (the board changed
     // size without a background repaint) would read cells that are not there.
-    if (m_frame.isEmpty() || m_frame.bitsPerPixel() != trueColourDepth || l.cellWidth <= 0 || l.cellHeight <= 0
-        || l.columns != board.width() || l.rows != board.height())
+    if (m_frame.isEmpty() || !cellsVisible() || l.columns != board.width() || l.rows != board.height())
         return;
     // The part of the board's pixels inside the frame.
     std::int64_t boardWidth = std::int64_t { l.cellWidth } * l.columns;
@@ -86,80 +105,92 @@ void ScenePainter::paintCells(ColourOf colourOf)
     std::int64_t x1 = std::min<std::int64_t>(l.boardLeft + boardWidth, m_frame.width());
     if (x0 >= x1)
         return;
+    m_frame.markDamaged(l.boardLeft, l.boardTop, boardWidth, std::int64_t { l.cellHeight } * l.rows);
     m_line.resize(static_cast<std::size_t>(3 * boardWidth));
-    const auto stride = static_cast<std::size_t>(m_frame.rowStride());
     for (std::int32_t row = 0; row < l.rows; ++row) {
         std::int64_t top = l.boardTop + std::int64_t { row } * l.cellHeight;
         std::int64_t y0 = std::max<std::int64_t>(top, 0);
         std::int64_t y1 = std::min<std::int64_t>(top + l.cellHeight, m_frame.height());
-        if (y0 >= y1)
-            continue;
         std::uint8_t* out = m_line.data();
         for (std::int32_t column = 0; column < l.columns; ++column) {
-            Colour colour = colourOf(board.at(column, row));
+            Colour colour = colourOf(board.kind(column, row));
+            remember(column, row, colour);
             for (std::int32_t i = 0; i < l.cellWidth; ++i) {
                 *out++ = colour.blue;
                 *out++ = colour.green;
                 *out++ = colour.red;
             }
         }
+        if (y0 >= y1)
+            continue;
         const std::uint8_t* from = m_line.data() + 3 * static_cast<std::size_t>(x0 - l.boardLeft);
         auto bytes = static_cast<std::size_t>(3 * (x1 - x0));
         for (std::int64_t y = y0; y < y1; ++y)
-            std::memcpy(m_frame.bits() + static_cast<std::size_t>(y) * stride + 3 * static_cast<std::size_t>(x0), from,
-                bytes);
+            std::memcpy(m_frame.row(static_cast<std::int32_t>(y)) + 3 * static_cast<std::size_t>(x0), from, bytes);
     }
 }
 
 void ScenePainter::fillCell(std::int32_t column, std::int32_t row, Colour colour)
 {
     const Layout& l = m_layout;
-    if (l.cellWidth <= 0 || l.cellHeight <= 0)
+    if (!cellsVisible())
         return;
-    fillRectangle(l.boardLeft + std::int64_t { column } * l.cellWidth, l.boardTop + std::int64_t { row } * l.cellHeight,
-        l.cellWidth, l.cellHeight, colour);
+    m_frame.fillRect(l.boardLeft + std::int64_t { column } * l.cellWidth,
+        l.boardTop + std::int64_t { row } * l.cellHeight, l.cellWidth, l.cellHeight, colour);
+    remember(column, row, colour);
 }
 
 void ScenePainter::paintBackground()
 {
     const Board& board = m_simulation.board();
     m_layout = Layout::compute(board.width(), board.height(), m_frame.width(), m_frame.height());
+    std::size_t cells = static_cast<std::size_t>(board.width()) * static_cast<std::size_t>(board.height());
+    if (cellsVisible() && !m_frame.isEmpty() && cells <= maximumRememberedCells)
+        m_shown.assign(cells, unknownColour);
+    else
+        m_shown = {};
     m_frame.fill(backgroundGrey);
     // Beings' cells are painted as ground; the full repaint that every caller asks
     // for next shows the beings.
     const Colour wall = kindColourOf(CellKind::Wall);
     const Colour ground = kindColourOf(CellKind::Empty);
-    paintCells([&](const Cell& cell) { return cell.kind == CellKind::Wall ? wall : ground; });
-}
-
-void ScenePainter::eraseCell(std::int32_t column, std::int32_t row)
-{
-    fillCell(column, row, kindColourOf(CellKind::Empty));
+    paintCells([&](CellKind kind) { return kind == CellKind::Wall ? wall : ground; });
 }
 
 Colour ScenePainter::actorColour(const Actor& actor) const
 {
-    const std::string& name = actor.brainName();
-    if (name == "Zombie" || name == "Human" || name.empty())
+    const BrainNames& names = m_simulation.brainNames();
+    if (names.drawnInKindColour(actor.brain))
         return kindColourOf(actor.kind());
-    if (m_settings.userColoursShown())
-        return actor.userColour();
-    Colour colour = Colour::fromPacked(m_brains.brainColour(name));
+    if (m_settings.userColoursShown()) {
+        assert(actor.record != Actor::noRecord);
+        const BrainRecord& record = m_simulation.population().record(actor);
+        return { record.red, record.green, record.blue };
+    }
+    Colour colour = names.colour(actor.brain);
     if (actor.panicked == 1)
         colour = { brighten(colour.red), brighten(colour.green), brighten(colour.blue) };
     return colour;
 }
 
-void ScenePainter::drawActor(const Actor& actor)
+void ScenePainter::beingUpdated(std::int32_t oldColumn, std::int32_t oldRow, const Actor& actor)
 {
-    fillCell(actor.x(), actor.y(), actorColour(actor));
+    if (!cellsVisible())
+        return;
+    Colour colour = actorColour(actor);
+    if (actor.x == oldColumn && actor.y == oldRow && shows(oldColumn, oldRow, colour))
+        return;
+    fillCell(oldColumn, oldRow, kindColourOf(CellKind::Empty));
+    fillCell(actor.x, actor.y, colour);
 }
 
 void ScenePainter::repaintBoard()
 {
-    paintCells([](const Cell& cell) { return kindColourOf(cell.kind); });
-    for (const Actor* actor : m_simulation.population())
-        drawActor(*actor);
+    paintCells([](CellKind kind) { return kindColourOf(kind); });
+    if (!cellsVisible())
+        return;
+    for (const Actor& actor : m_simulation.population())
+        fillCell(actor.x, actor.y, actorColour(actor));
 }
 
 void ScenePainter::drawRay(std::int32_t column, std::int32_t row, Direction direction, Colour colour,
@@ -182,10 +213,14 @@ void ScenePainter::drawRay(std::int32_t column, std::int32_t row, Direction dire
     case Direction::Left: dx = -1; break;
     default: break;
     }
+    if (steps <= 0)
+        return;
+    std::int64_t endX = x + dx * (steps - 1);
+    std::int64_t endY = y + dy * (steps - 1);
+    m_frame.markDamaged(std::min(x, endX), std::min(y, endY), std::abs(endX - x) + 1, std::abs(endY - y) + 1);
     for (std::int64_t i = 0; i < steps; ++i) {
         if (x >= 0 && y >= 0 && x < m_frame.width() && y < m_frame.height())
-            m_frame.setPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), colour.red, colour.green,
-                colour.blue);
+            m_frame.setPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), colour);
         x += dx;
         y += dy;
     }
@@ -193,16 +228,19 @@ void ScenePainter::drawRay(std::int32_t column, std::int32_t row, Direction dire
 
 void ScenePainter::drawRays(const Actor& actor)
 {
-    drawRay(actor.x(), actor.y(), actor.lookDir(), lookRayColour, RayLength::Short);
-    drawRay(actor.x(), actor.y(), actor.moveDir(), moveRayColour, RayLength::Long);
+    drawRay(actor.x, actor.y, actor.lookDir(), lookRayColour, RayLength::Short);
+    drawRay(actor.x, actor.y, actor.moveDir(), moveRayColour, RayLength::Long);
 }
 
-void ScenePainter::drawStatusBand(const BrainTally& tally)
+void ScenePainter::drawTextLine(std::int32_t x, std::int32_t y, std::string_view line)
+{
+    overdrawn(m_text.drawText(m_frame, x, y, line));
+}
+
+void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
 {
     const Rectangle band = m_layout.statusBand;
-    TextPainter text;
-    text.selectNearestFont(textFontWidth, textFontHeight);
-    text.setColours({ statusBackground, lookRayColour });
+    m_text.setColours({ statusBackground, lookRayColour });
 
     std::string line;
     auto countLine = [&](std::string_view label, std::int64_t number) {
@@ -211,27 +249,27 @@ void ScenePainter::drawStatusBand(const BrainTally& tally)
         line.append(trailingBlanks);
         return std::string_view(line);
     };
-    text.drawText(m_frame, band.left, band.top, countLine("Frame:   ", m_simulation.frameNumber()));
-    text.setColour(1, kindColourOf(CellKind::Zombie));
-    text.drawText(m_frame, band.left, band.top + statusLinePitch, countLine("Zombies: ", m_simulation.zombieCount()));
-    text.setColour(1, kindColourOf(CellKind::Human));
-    text.drawText(m_frame, band.left, band.top + 2 * statusLinePitch, countLine("Humans:  ", m_simulation.humanCount()));
+    drawTextLine(band.left, band.top, countLine("Frame:   ", m_simulation.frameNumber()));
+    m_text.setColour(1, kindColourOf(CellKind::Zombie));
+    drawTextLine(band.left, band.top + statusLinePitch, countLine("Zombies: ", m_simulation.zombieCount()));
+    m_text.setColour(1, kindColourOf(CellKind::Human));
+    drawTextLine(band.left, band.top + 2 * statusLinePitch, countLine("Humans:  ", m_simulation.humanCount()));
 
     // One line per listed brain, in columns of three beside the counts.
     std::int32_t x = band.left;
     std::int32_t y = band.top + firstBrainLine;
-    for (const std::string& name : m_brains.brainNames()) {
-        auto it = tally.find(name);
-        line.assign(name);
+    const auto& names = m_brains.brainNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        line.assign(names[i]);
         line.append(": ");
-        appendNumber(line, it == tally.end() ? 0 : it->second);
+        appendNumber(line, i < humansPerBrain.size() ? humansPerBrain[i] : 0);
         line.append(trailingBlanks);
         if (y > band.height - statusLinePitch) {
             x += statusColumnWidth;
             y = band.top;
         }
-        text.setColour(1, Colour::fromPacked(m_brains.brainColour(name)));
-        text.drawText(m_frame, x, y, line);
+        m_text.setColour(1, m_brains.brainColour(names[i]));
+        drawTextLine(x, y, line);
         y += statusLinePitch;
     }
 
@@ -246,7 +284,11 @@ void ScenePainter::drawHistoryGraph(std::int32_t x)
     if (width <= 0)
         return;
     std::int64_t left = std::int64_t { x } + statusColumnWidth;
-    fillRectangle(left, band.top, width, band.height, graphBackground);
+    // The points lie inside the background, which marks the damage for them.
+    m_frame.fillRect(left, band.top, width, band.height, graphBackground);
+    if (left < m_frame.width())
+        overdrawn({ static_cast<std::int32_t>(left), band.top,
+            static_cast<std::int32_t>(std::min<std::int64_t>(width, m_frame.width() - left)), band.height });
 
     for (const std::string& name : m_brains.brainNames()) {
         const PopulationHistory::Series* series = m_simulation.history().find(name);
@@ -260,26 +302,24 @@ void ScenePainter::drawHistoryGraph(std::int32_t x)
         // Each brain is scaled to its own peak: the peak on the band's top row, zero
         // on its bottom row; at most one point per column, taken evenly.
         std::int64_t step = count <= width ? 1 : count / width + 1;
-        Colour colour = Colour::fromPacked(m_brains.brainColour(name));
+        Colour colour = m_brains.brainColour(name);
         std::int64_t column = 0;
         for (std::int64_t i = 0; i < count; i += step, ++column) {
             std::int64_t px = left + column;
             std::int64_t py = band.top + (peak - samples[static_cast<std::size_t>(i)]) * (band.height - 1) / peak;
             if (px >= 0 && py >= 0 && px < m_frame.width() && py < m_frame.height())
-                m_frame.setPixel(static_cast<std::int32_t>(px), static_cast<std::int32_t>(py), colour.red,
-                    colour.green, colour.blue);
+                m_frame.setPixel(static_cast<std::int32_t>(px), static_cast<std::int32_t>(py), colour);
         }
     }
 }
 
 void ScenePainter::drawWatchedLabel(const Actor& actor)
 {
-    TextPainter text;
-    text.selectNearestFont(textFontWidth, textFontHeight);
-    std::string label = actor.brainName();
+    m_text.setColours({ Colour { 0, 0, 0 }, Colour { 255, 255, 255 } });
+    std::string label = m_simulation.brainName(actor);
     label.append(": ");
-    label.append(actor.statusText);
-    text.drawText(m_frame, m_layout.boardLeft, m_layout.boardTop, label);
+    label.append(m_simulation.statusText(actor));
+    drawTextLine(m_layout.boardLeft, m_layout.boardTop, label);
 }
 
 }

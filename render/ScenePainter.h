@@ -1,17 +1,19 @@
 #pragma once
 
 #include "render/Layout.h"
+#include "render/TextPainter.h"
 #include "sim/Colour.h"
 #include "sim/Direction.h"
 #include "sim/SceneDrawer.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace shamblex {
 
 class Bitmap;
-class BrainRegistry;
+class BrainHost;
 class Simulation;
 struct Settings;
 
@@ -35,18 +37,23 @@ enum class RayLength {
 // status band or history graph, and the label of the watched being. It keeps the
 // layout of the board in the frame, which the shells use to map the pointer.
 //
+// It remembers the colour it last filled each board cell with, so that a being that
+// stayed where it was, in the colour its cell already shows, costs no pixel writes:
+// erasing and redrawing it would leave the same picture. Drawing that covers cells
+// otherwise (the status band over a board that reaches into it, the help page) makes
+// the painter forget the cells beneath.
+//
 // Every operation clips to the bitmap, so nothing is written outside it whatever the
 // sizes of frame and board; an empty bitmap is left alone. The frame, simulation,
-// settings and registry outlive the painter.
+// settings and brains outlive the painter.
 class ScenePainter final : public SceneDrawer {
 public:
-    ScenePainter(Bitmap& frame, const Simulation&, const Settings&, const BrainRegistry&);
+    ScenePainter(Bitmap& frame, const Simulation&, const Settings&, const BrainHost&);
 
     void paintBackground() override;
-    void eraseCell(std::int32_t column, std::int32_t row) override;
-    void drawActor(const Actor&) override;
+    void beingUpdated(std::int32_t oldColumn, std::int32_t oldRow, const Actor&) override;
     void repaintBoard() override;
-    void drawStatusBand(const BrainTally&) override;
+    void drawStatusBand(std::span<const std::int32_t> humansPerBrain) override;
     void drawRays(const Actor&) override;
     void drawWatchedLabel(const Actor&) override;
 
@@ -57,22 +64,33 @@ public:
     // The history graph right of the status text column that starts at x.
     void drawHistoryGraph(std::int32_t x);
 
+    // Something else drew over this part of the frame.
+    void overdrawn(const Rectangle&);
+
     const Layout& layout() const { return m_layout; }
 
 private:
-    // Paints every cell of the board in colourOf(cell), one pixel line per board row
+    static constexpr std::uint32_t unknownColour = 0xFF000000u; // no packed colour has this
+
+    bool cellsVisible() const { return m_layout.cellWidth > 0 && m_layout.cellHeight > 0; }
+    // Whether the cell shows exactly this colour, as far as the painter knows.
+    bool shows(std::int32_t column, std::int32_t row, Colour) const;
+    void remember(std::int32_t column, std::int32_t row, Colour);
+    // Paints every cell of the board in colourOf(kind), one pixel line per board row
     // copied down the cell height: a full repaint costs a copy per pixel row, not a
     // call per pixel.
     template<typename ColourOf>
     void paintCells(ColourOf colourOf);
-    void fillRectangle(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height, Colour);
+    void drawTextLine(std::int32_t x, std::int32_t y, std::string_view);
 
     Bitmap& m_frame;
     const Simulation& m_simulation;
     const Settings& m_settings;
-    const BrainRegistry& m_brains;
+    const BrainHost& m_brains;
     Layout m_layout;
+    TextPainter m_text;
     std::vector<std::uint8_t> m_line; // one pixel line of the board, reused
+    std::vector<std::uint32_t> m_shown; // per board cell, the colour last filled, or unknownColour
 };
 
 }

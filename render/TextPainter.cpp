@@ -2,6 +2,7 @@
 
 #include "render/Bitmap.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 
@@ -79,14 +80,16 @@ void TextPainter::setColour(int index, Colour colour)
     m_colours[at + 2] = colour.red;
 }
 
-void TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, std::string_view text) const
+Rectangle TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, std::string_view text) const
 {
-    if (bitmap.isEmpty() || bitmap.bitsPerPixel() != trueColourDepth)
-        return;
+    if (bitmap.isEmpty())
+        return {};
     assert(m_colours.size() >= 6);
     std::int64_t penX = x;
     std::int64_t penY = y;
     const std::int64_t advance = m_width + 1;
+    // The box around every cell drawn, for the caller to know what it covered.
+    std::int64_t left = penX, top = penY, right = penX, bottom = penY;
     for (std::size_t i = 0; i < text.size(); ++i) {
         auto code = static_cast<unsigned char>(text[i]);
         if (code == lineFeed) {
@@ -97,16 +100,23 @@ void TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, std::
         if (code == 1 || code == 2) {
             // Marks a two-byte sequence to come; at the end of a string it ends it.
             if (i + 3 > text.size())
-                return;
+                break;
             continue;
         }
         if (code < 32 || code >= 128)
             code = ' ';
         // A pen far outside any bitmap draws nothing, but must not overflow.
-        if (penX > -advance && penX < bitmap.width() && penY > -lineHeight() && penY < bitmap.height())
+        if (penX > -advance && penX < bitmap.width() && penY > -lineHeight() && penY < bitmap.height()) {
             drawGlyph(bitmap, static_cast<std::int32_t>(penX), static_cast<std::int32_t>(penY), code);
+            left = std::min(left, penX);
+            top = std::min(top, penY);
+            right = std::max(right, penX + advance);
+            bottom = std::max(bottom, penY + lineHeight());
+        }
         penX += advance;
     }
+    return { static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right - left),
+        static_cast<std::int32_t>(bottom - top) };
 }
 
 void TextPainter::drawGlyph(Bitmap& bitmap, std::int32_t x, std::int32_t y, unsigned char code) const
@@ -116,14 +126,13 @@ void TextPainter::drawGlyph(Bitmap& bitmap, std::int32_t x, std::int32_t y, unsi
         = m_glyphs + static_cast<std::size_t>(code - firstGlyph) * static_cast<std::size_t>((m_width * rows + 7) / 8);
     const std::uint8_t* background = &m_colours[0];
     const std::uint8_t* ink = &m_colours[3];
-    const std::int32_t stride = bitmap.rowStride();
-    std::uint8_t* bits = bitmap.bits();
+    bitmap.markDamaged(x, y, m_width + 1, rows);
 
     std::int32_t bit = 0;
     for (std::int32_t row = 0; row < rows; ++row) {
         std::int32_t py = y + row;
         bool rowInside = py >= 0 && py < bitmap.height();
-        std::uint8_t* line = rowInside ? bits + static_cast<std::size_t>(py) * static_cast<std::size_t>(stride) : nullptr;
+        std::uint8_t* line = rowInside ? bitmap.row(py) : nullptr;
         // The glyph's columns, then the gap column in the background colour.
         for (std::int32_t column = 0; column <= m_width; ++column) {
             bool set = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/BitmapFont.h"
+#include "render/DirtyRegion.h"
 #include "sim/Colour.h"
 
 #include <cstdint>
@@ -44,7 +45,8 @@ public:
     // a new line under the first; a byte 1 or 2 draws nothing, unless fewer than two
     // bytes follow it, which ends the string; other control bytes and bytes of 128 or
     // more draw a blank cell. Pixels outside the bitmap are skipped; nothing wraps.
-    void drawText(Bitmap&, std::int32_t x, std::int32_t y, std::string_view text) const;
+    // Returns the box around the character cells drawn.
+    Rectangle drawText(Bitmap&, std::int32_t x, std::int32_t y, std::string_view text) const;
 
     std::int32_t width() const { return m_width; }
     std::int32_t height() const { return m_height; }

@@ -1,69 +1,46 @@
 #include "sim/Behaviours.h"
 
 #include "sim/Actor.h"
-#include "sim/Board.h"
-#include "sim/Population.h"
 #include "sim/Random.h"
+#include "sim/World.h"
 
 namespace shamblex {
 
 namespace {
 
-constexpr std::uint32_t panicFrames = 10;
 constexpr std::uint32_t simpleChaseFrames = 10;
 constexpr int smartChaseBase = 5;
 constexpr int smartChaseSpread = 5;
 constexpr std::int32_t lungeReach = 2;
-
-// Every being standing on the cell ahead (along the look direction) becomes a fresh
-// zombie, a zombie found there included.
-void infectCellAhead(Actor& zombie, World& world)
-{
-    std::int32_t x = zombie.x();
-    std::int32_t y = zombie.y();
-    stepInDirection(zombie.lookDir(), x, y);
-    world.population.forEachAt(x, y, [](Actor& victim) { victim.becomeKind(CellKind::Zombie); });
-}
-
-// A zombie that bumped into something along its move direction eats the wall there
-// (when allowed and the wall is on the board) and turns back; otherwise it picks a
-// random heading.
-void turnFromObstacle(Actor& zombie, CellKind obstacle, World& world)
-{
-    std::int32_t x = zombie.x();
-    std::int32_t y = zombie.y();
-    stepInDirection(zombie.moveDir(), x, y);
-    if (obstacle == CellKind::Wall && world.wallEating == WallEating::On && world.board.contains(x, y)) {
-        world.board.at(x, y) = { CellKind::Empty, nullptr };
-        zombie.setHeading(turnAround(zombie.moveDir()));
-    } else {
-        zombie.setHeading(randomDirection(world.random));
-    }
-}
+constexpr int wanderOdds = 5; // a smart zombie picks a new heading one time in five
+constexpr int wanderRoll = 2;
+constexpr int lurchOdds = 10; // a simple zombie lurches one time in ten
+constexpr int checkOdds = 10; // a calm human checks its way four times in ten
+constexpr int checkAbove = 5;
+constexpr int turnOdds = 8; // a human turns at random one time in eight
 
 }
 
 void runSmartZombieRule(Actor& zombie, World& world)
 {
-    const Board& board = world.board;
     // For a zombie the panic counter is its chase memory.
     if (zombie.panicCounter != 0)
         --zombie.panicCounter;
 
-    CellKind adjacent = zombie.look(board, zombie.x(), zombie.y(), zombie.lookDir(), 1);
+    CellKind adjacent = world.look(zombie.x, zombie.y, zombie.lookDir(), 1);
     if (adjacent == CellKind::Human) {
-        infectCellAhead(zombie, world);
+        world.infectCellAhead(zombie);
         return;
     }
     if (adjacent != CellKind::Empty) {
-        turnFromObstacle(zombie, adjacent, world);
+        world.turnFromObstacle(zombie, adjacent);
         return;
     }
 
     Direction facing = zombie.lookDir();
-    CellKind left = zombie.look(board, zombie.x(), zombie.y(), turnLeft(facing), sightRange);
-    CellKind right = zombie.look(board, zombie.x(), zombie.y(), turnRight(facing), sightRange);
-    CellKind ahead = zombie.look(board, zombie.x(), zombie.y(), facing, sightRange);
+    CellKind left = world.look(zombie.x, zombie.y, turnLeft(facing), sightRange);
+    CellKind right = world.look(zombie.x, zombie.y, turnRight(facing), sightRange);
+    CellKind ahead = world.look(zombie.x, zombie.y, facing, sightRange);
 
     // Humans on both sides cancel out: the second turn undoes the first.
     if (left == CellKind::Human && ahead != CellKind::Human)
@@ -73,47 +50,45 @@ void runSmartZombieRule(Actor& zombie, World& world)
 
     if (left == CellKind::Human || right == CellKind::Human || ahead == CellKind::Human) {
         zombie.panicCounter = static_cast<std::uint32_t>(smartChaseBase + world.random.below(smartChaseSpread));
-        if (zombie.look(board, zombie.x(), zombie.y(), zombie.lookDir(), lungeReach) != CellKind::Empty)
-            zombie.addMoveCredit(moveCreditPerStep);
+        if (world.look(zombie.x, zombie.y, zombie.lookDir(), lungeReach) != CellKind::Empty)
+            zombie.moveCredit += moveCreditPerStep;
         return;
     }
 
-    if (zombie.panicCounter == 0 && world.random.below(5) == 2)
+    if (zombie.panicCounter == 0 && world.random.below(wanderOdds) == wanderRoll)
         zombie.setHeading(randomDirection(world.random));
 }
 
 void runSimpleZombieRule(Actor& zombie, World& world)
 {
-    const Board& board = world.board;
-    if (world.random.below(10) == 1)
-        zombie.addMoveCredit(moveCreditPerStep);
+    if (world.random.below(lurchOdds) == 1)
+        zombie.moveCredit += moveCreditPerStep;
 
     // Unlike the smart rule this goes on after an obstacle, and a human right ahead
     // along the move direction counts as one.
-    CellKind adjacent = zombie.look(board, zombie.x(), zombie.y(), zombie.moveDir(), 1);
+    CellKind adjacent = world.look(zombie.x, zombie.y, zombie.moveDir(), 1);
     if (adjacent != CellKind::Empty)
-        turnFromObstacle(zombie, adjacent, world);
+        world.turnFromObstacle(zombie, adjacent);
 
     if (zombie.panicCounter != 0)
         --zombie.panicCounter;
 
-    CellKind ahead = zombie.look(board, zombie.x(), zombie.y(), zombie.lookDir(), sightRange);
+    CellKind ahead = world.look(zombie.x, zombie.y, zombie.lookDir(), sightRange);
     if (ahead == CellKind::Human) {
         zombie.panicCounter = simpleChaseFrames;
-        if (zombie.look(board, zombie.x(), zombie.y(), zombie.lookDir(), lungeReach) != CellKind::Empty)
-            zombie.addMoveCredit(moveCreditPerStep);
+        if (world.look(zombie.x, zombie.y, zombie.lookDir(), lungeReach) != CellKind::Empty)
+            zombie.moveCredit += moveCreditPerStep;
     }
     if (zombie.panicCounter == 0 && ahead != CellKind::Zombie)
         zombie.setHeading(randomDirection(world.random));
 
-    if (zombie.look(board, zombie.x(), zombie.y(), zombie.lookDir(), 1) == CellKind::Human)
-        infectCellAhead(zombie, world);
+    if (world.look(zombie.x, zombie.y, zombie.lookDir(), 1) == CellKind::Human)
+        world.infectCellAhead(zombie);
 }
 
-void runDefaultHumanRule(Actor& human, Random& random)
+void runDefaultHumanRule(Actor& human, const SightRecord& ahead, Random& random)
 {
-    const SightRecord& ahead = human.sightAhead;
-    if (human.panicCounter != 0 || random.below(10) > 5) {
+    if (human.panicCounter != 0 || random.below(checkOdds) > checkAbove) {
         if (ahead.distance == 1)
             human.setHeading(randomDirection(random));
         if (human.panicCounter != 0) {
@@ -131,7 +106,7 @@ void runDefaultHumanRule(Actor& human, Random& random)
     if (seen == CellKind::Zombie)
         human.setHeading(turnAround(human.lookDir()));
 
-    if (random.below(8) == 1)
+    if (random.below(turnOdds) == 1)
         human.setHeading(randomDirection(random));
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "brains/BrainRecord.h"
+
 namespace shamblex {
 
-class Actor;
 class Random;
-struct World;
+class World;
+struct Actor;
 
 // The decisions a being makes once per frame, between its sights and its move.
 // A rule changes only the being's own directions, panic state and move credit, and
@@ -21,6 +23,6 @@ void runSimpleZombieRule(Actor&, World&);
 
 // The built-in human: checks a blocked way now and then (every frame while
 // panicked), panics at a zombie or a panicked human ahead and turns away from zombies.
-void runDefaultHumanRule(Actor&, Random&);
+void runDefaultHumanRule(Actor&, const SightRecord& ahead, Random&);
 
 }

@@ -2,6 +2,9 @@
 
 #include "sim/Random.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace shamblex {
 
 namespace {
@@ -30,34 +33,66 @@ std::int32_t randomCorner(std::int32_t extent, Random& random)
 
 void Board::reset(std::int32_t width, std::int32_t height, Terrain terrain, Random& random)
 {
-    // A fresh array leaves nothing of the previous board behind, occupants included;
-    // the old cells go first, so that a large board need not fit twice.
+    // A fresh array leaves nothing of the previous board behind; the old cells go
+    // first, so that a large board need not fit twice.
     m_width = 0;
     m_height = 0;
-    m_cells = decltype(m_cells)();
-    m_cells.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), Cell {});
+    m_kinds = decltype(m_kinds)();
+    m_kinds.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+        static_cast<std::uint8_t>(CellKind::Empty));
     m_width = width;
     m_height = height;
     if (terrain == Terrain::City)
         buildCity(random);
 }
 
+void Board::fillRow(std::int32_t x0, std::int32_t x1, std::int32_t y, CellKind kind)
+{
+    // Columns x0..x1 of a rectangle no wider than the board: at most two runs, the
+    // second one wrapped to the left edge.
+    std::uint8_t* row = m_kinds.data() + index(0, y % m_height);
+    auto value = static_cast<std::uint8_t>(kind);
+    std::int32_t start = x0 % m_width;
+    std::int32_t length = x1 - x0 + 1;
+    std::int32_t first = std::min(length, m_width - start);
+    std::memset(row + start, value, static_cast<std::size_t>(first));
+    if (length > first)
+        std::memset(row, value, static_cast<std::size_t>(length - first));
+}
+
 void Board::fillRect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, CellKind ringKind,
     CellKind innerKind)
 {
-    // The order of writes matters where a wrapped rectangle overlaps itself: the
-    // interior first, then the top and bottom rows, then the left and right columns.
+    if (x1 - x0 < m_width && y1 - y0 < m_height) {
+        // No cell is written twice, so the order of writes cannot matter: row by row.
+        fillRow(x0, x1, y0, ringKind);
+        for (std::int32_t y = y0 + 1; y < y1; ++y) {
+            fillRow(x0, x1, y, innerKind);
+            setKindAt(wrappedIndex(x0, y), ringKind);
+            setKindAt(wrappedIndex(x1, y), ringKind);
+        }
+        if (y1 != y0)
+            fillRow(x0, x1, y1, ringKind);
+        return;
+    }
+    // A rectangle larger than the board overlaps itself: the exact order decides.
     for (std::int32_t x = x0 + 1; x < x1; ++x)
         for (std::int32_t y = y0 + 1; y < y1; ++y)
-            cell(x, y) = { innerKind, nullptr };
+            setKindAt(wrappedIndex(x, y), innerKind);
     for (std::int32_t x = x0; x <= x1; ++x) {
-        cell(x, y0) = { ringKind, nullptr };
-        cell(x, y1) = { ringKind, nullptr };
+        setKindAt(wrappedIndex(x, y0), ringKind);
+        setKindAt(wrappedIndex(x, y1), ringKind);
     }
     for (std::int32_t y = y0; y <= y1; ++y) {
-        cell(x0, y) = { ringKind, nullptr };
-        cell(x1, y) = { ringKind, nullptr };
+        setKindAt(wrappedIndex(x0, y), ringKind);
+        setKindAt(wrappedIndex(x1, y), ringKind);
     }
+}
+
+void Board::clearWalls()
+{
+    std::replace(m_kinds.begin(), m_kinds.end(), static_cast<std::uint8_t>(CellKind::Wall),
+        static_cast<std::uint8_t>(CellKind::Empty));
 }
 
 void Board::buildCity(Random& random)

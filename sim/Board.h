@@ -2,6 +2,7 @@
 
 #include "sim/CellKind.h"
 #include "sim/LargeAllocator.h"
+#include "sim/Rules.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,26 +11,12 @@
 
 namespace shamblex {
 
-class Actor;
 class Random;
 
-// One square of the board. A being's cell is its own bookkeeping: the being writes
-// {its kind, itself} where it ends each update and clears the cell when it starts to
-// move. The occupant is never owned by the cell.
-struct Cell {
-    CellKind kind = CellKind::Empty;
-    Actor* occupant = nullptr;
-
-    friend bool operator==(const Cell&, const Cell&) = default;
-};
-
-enum class Terrain {
-    OpenArena,
-    City,
-};
-
 // The rectangular grid of walls and streets, row-major, x the column from the left
-// and y the row from the top.
+// and y the row from the top. It keeps one byte per cell, the cell's kind, so that
+// the sight scans every being makes read a compact array; which being marked a cell
+// is the population's bookkeeping (Population::occupant).
 class Board {
 public:
     // Makes the board width x height cells, all empty, and builds the city when asked.
@@ -39,25 +26,20 @@ public:
 
     std::int32_t width() const { return m_width; }
     std::int32_t height() const { return m_height; }
+    std::size_t cellCount() const { return m_kinds.size(); }
 
     bool contains(std::int32_t x, std::int32_t y) const
     {
         return x >= 0 && y >= 0 && x < m_width && y < m_height;
     }
 
-    // The cell at (x mod width, y mod height). Callers pass non-negative coordinates;
-    // coordinates past the right or bottom edge wrap to the other side.
-    Cell& cell(std::int32_t x, std::int32_t y) { return m_cells[wrappedIndex(x, y)]; }
-    const Cell& cell(std::int32_t x, std::int32_t y) const { return m_cells[wrappedIndex(x, y)]; }
-
-    // The cell at (x, y) for a pair that contains() accepts; no wrapping, no checks.
-    Cell& at(std::int32_t x, std::int32_t y) { return m_cells[index(x, y)]; }
-    const Cell& at(std::int32_t x, std::int32_t y) const { return m_cells[index(x, y)]; }
-
+    // The index of (x, y) for a pair that contains() accepts.
     std::size_t index(std::int32_t x, std::int32_t y) const
     {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
     }
+    // The index of (x mod width, y mod height) for non-negative coordinates: past the
+    // right or bottom edge a coordinate wraps to the other side.
     std::size_t wrappedIndex(std::int32_t x, std::int32_t y) const
     {
         if (x >= m_width)
@@ -67,18 +49,29 @@ public:
         return index(x, y);
     }
 
+    CellKind kindAt(std::size_t index) const { return static_cast<CellKind>(m_kinds[index]); }
+    void setKindAt(std::size_t index, CellKind kind) { m_kinds[index] = static_cast<std::uint8_t>(kind); }
+    // For a pair that contains() accepts.
+    CellKind kind(std::int32_t x, std::int32_t y) const { return kindAt(index(x, y)); }
+
     // Paints the outline of the rectangle (x0, y0)-(x1, y1), ends included, with
     // ringKind and everything strictly inside with innerKind, wrapping at the right
-    // and bottom edges. Callers pass 0 <= x0 <= x1 and 0 <= y0 <= y1.
+    // and bottom edges. Callers pass 0 <= x0 <= x1 and 0 <= y0 <= y1. Where a wrapped
+    // rectangle overlaps itself the later writes win: the interior column by column
+    // first, then the top and bottom rows, then the left and right columns.
     void fillRect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, CellKind ringKind,
         CellKind innerKind);
 
-    std::span<const Cell> cells() const { return m_cells; }
+    // Every wall becomes empty ground at once (the switch to an open arena).
+    void clearWalls();
+
+    std::span<const std::uint8_t> kinds() const { return { m_kinds.data(), m_kinds.size() }; }
 
 private:
     void buildCity(Random&);
+    void fillRow(std::int32_t x0, std::int32_t x1, std::int32_t y, CellKind);
 
-    std::vector<Cell, LargeAllocator<Cell>> m_cells;
+    std::vector<std::uint8_t, LargeAllocator<std::uint8_t>> m_kinds;
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
 };

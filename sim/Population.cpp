@@ -1,166 +1,235 @@
 #include "sim/Population.h"
 
-#include <algorithm>
+#include "sim/BrainNames.h"
+#include "sim/Random.h"
+
+#include <cassert>
+#include <limits>
 #include <new>
 
 namespace shamblex {
 
-namespace {
-
-// Beings placed by hand after a simulation was built come in slabs of this many.
-constexpr std::size_t minimumSlab = 64;
-
-}
-
-Population::~Population()
+Actor freshHuman(std::int32_t x, std::int32_t y)
 {
-    clear();
-}
-
-Population::Population(Population&& other) noexcept
-{
-    *this = std::move(other);
-}
-
-Population& Population::operator=(Population&& other) noexcept
-{
-    if (this != &other) {
-        clear();
-        m_order = std::move(other.m_order);
-        m_slabs = std::move(other.m_slabs);
-        m_freeSlots = std::move(other.m_freeSlots);
-        m_residents = std::move(other.m_residents);
-        m_boardWidth = other.m_boardWidth;
-        m_boardHeight = other.m_boardHeight;
-        other.m_order.clear();
-        other.m_slabs.clear();
-        other.m_freeSlots.clear();
-        other.m_residents.clear();
-    }
-    return *this;
+    Actor actor;
+    actor.x = x;
+    actor.y = y;
+    actor.brain = BrainNames::human;
+    return actor;
 }
 
 void Population::prepare(std::int32_t boardWidth, std::int32_t boardHeight, std::size_t capacity)
 {
     clear();
-    m_slabs.clear();
-    m_freeSlots.clear();
-    m_residents = decltype(m_residents)();
-    m_order = decltype(m_order)();
+    m_beings = decltype(m_beings)();
     m_boardWidth = 0;
     m_boardHeight = 0;
-
-    decltype(m_residents) residents(static_cast<std::size_t>(boardWidth) * static_cast<std::size_t>(boardHeight));
-    m_order.reserve(capacity);
-    if (capacity > 0)
-        m_slabs.push_back(makeSlab(capacity));
-    m_residents = std::move(residents);
+    // Beings are named by 31 bits in a cell's word.
+    if (capacity >= markedBit)
+        throw std::bad_alloc();
+    m_cells.reserve(capacity);
+    m_beings.reserve(capacity);
     m_boardWidth = boardWidth;
     m_boardHeight = boardHeight;
 }
 
-Population::Slab Population::makeSlab(std::size_t capacity)
+ActorIndex Population::append(const Actor& actor)
 {
-    // Raw storage: beings are constructed in it one by one as they are created.
-    return { std::unique_ptr<Slot[], SlabDeleter>(LargeAllocator<Slot>().allocate(capacity)), capacity, 0 };
-}
-
-void* Population::allocateSlot()
-{
-    if (!m_freeSlots.empty()) {
-        Slot* slot = m_freeSlots.back();
-        m_freeSlots.pop_back();
-        return slot;
-    }
-    if (m_slabs.empty() || m_slabs.back().used == m_slabs.back().capacity) {
-        std::size_t capacity = std::max(minimumSlab, m_order.size() / 2);
-        m_slabs.push_back(makeSlab(capacity));
-    }
-    Slab& slab = m_slabs.back();
-    return &slab.slots[slab.used++];
-}
-
-Actor& Population::append(Random& random)
-{
-    m_order.reserve(m_order.size() + 1);
-    void* slot = allocateSlot();
-    Actor* actor;
+    if (m_beings.size() + 1 >= markedBit)
+        throw std::bad_alloc();
+    m_beings.push_back(actor);
+    auto index = static_cast<ActorIndex>(m_beings.size() - 1);
+    m_beings[index].nextResident = 0;
     try {
-        actor = new (slot) Actor(random);
+        file(index, cellOf(actor.x, actor.y));
     } catch (...) {
-        m_freeSlots.push_back(static_cast<Slot*>(slot));
+        m_beings.pop_back();
         throw;
     }
-    m_order.push_back(actor);
-    actor->m_filedCell = SIZE_MAX;
-    refile(*actor);
-    return *actor;
+    return index;
 }
 
-std::size_t Population::cellOf(std::int32_t x, std::int32_t y) const
+void Population::file(ActorIndex index, std::size_t cell)
 {
-    // Beings stand on the board, except on a board one cell wide or high, where
-    // placement puts them at column or row 1; they are filed under the cell they
-    // mark, which wraps the same way.
-    if (x >= m_boardWidth)
-        x %= m_boardWidth;
-    if (y >= m_boardHeight)
-        y %= m_boardHeight;
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_boardWidth) + static_cast<std::size_t>(x);
-}
-
-void Population::unfile(Actor& actor)
-{
-    if (actor.m_filedCell == SIZE_MAX)
+    auto key = static_cast<std::uint32_t>(cell);
+    std::uint32_t word = m_cells.get(key);
+    m_beings[index].holdsMark = 0;
+    if (word & markedBit) {
+        // The occupant stays first: the mark belongs to the first being.
+        Actor& occupant = m_beings[(word & ~markedBit) - 1];
+        m_beings[index].nextResident = occupant.nextResident;
+        occupant.nextResident = index + 1;
         return;
-    if (actor.m_previousResident)
-        actor.m_previousResident->m_nextResident = actor.m_nextResident;
-    else
-        m_residents[actor.m_filedCell] = actor.m_nextResident;
-    if (actor.m_nextResident)
-        actor.m_nextResident->m_previousResident = actor.m_previousResident;
-    actor.m_previousResident = nullptr;
-    actor.m_nextResident = nullptr;
-    actor.m_filedCell = SIZE_MAX;
+    }
+    m_cells.set(key, index + 1);
+    m_beings[index].nextResident = word;
 }
 
-void Population::refile(Actor& actor)
+void Population::unfile(ActorIndex index, std::size_t cell)
 {
-    if (m_residents.empty())
+    auto key = static_cast<std::uint32_t>(cell);
+    std::uint32_t word = m_cells.get(key);
+    if ((word & ~markedBit) == index + 1) {
+        // Leaving first place also takes the mark: only the occupant may hold it there.
+        m_cells.set(key, m_beings[index].nextResident);
+        m_beings[index].holdsMark = 0;
         return;
-    std::size_t cell = cellOf(actor.m_x, actor.m_y);
-    if (cell == actor.m_filedCell)
-        return;
-    unfile(actor);
-    Actor*& head = m_residents[cell];
-    actor.m_nextResident = head;
-    if (head)
-        head->m_previousResident = &actor;
-    head = &actor;
-    actor.m_filedCell = cell;
+    }
+    for (std::uint32_t link = word & ~markedBit; link != 0;) {
+        Actor& before = m_beings[link - 1];
+        if (before.nextResident == index + 1) {
+            before.nextResident = m_beings[index].nextResident;
+            return;
+        }
+        link = before.nextResident;
+    }
+    assert(false && "a being was not filed under its cell");
 }
 
-void Population::destroy(Actor& actor)
+void Population::takeMark(ActorIndex index)
 {
-    unfile(actor);
-    actor.~Actor();
-    m_freeSlots.push_back(reinterpret_cast<Slot*>(&actor));
+    std::size_t cell = cellOf(m_beings[index].x, m_beings[index].y);
+    auto key = static_cast<std::uint32_t>(cell);
+    clearMark(cell);
+    if (m_cells.get(key) != index + 1) {
+        unfile(index, cell);
+        m_beings[index].nextResident = m_cells.get(key);
+    }
+    m_cells.set(key, (index + 1) | markedBit);
+    m_beings[index].holdsMark = 1;
+}
+
+void Population::moved(ActorIndex index, std::int32_t oldX, std::int32_t oldY)
+{
+    Actor& actor = m_beings[index];
+    auto from = static_cast<std::uint32_t>(cellOf(oldX, oldY));
+    auto to = static_cast<std::uint32_t>(cellOf(actor.x, actor.y));
+    std::uint32_t* word = m_cells.find(from);
+    if (from == to || !word) {
+        // A being off a board one cell wide stays filed under the same cell; every
+        // other being is filed where it stood.
+        clearMark(from);
+        mark(index);
+        return;
+    }
+    // The old cell loses its mark, whoever held it, and this being.
+    if (*word & markedBit)
+        m_beings[(*word & ~markedBit) - 1].holdsMark = 0;
+    if ((*word & ~markedBit) == index + 1)
+        m_cells.set(from, actor.nextResident);
+    else {
+        *word &= ~markedBit;
+        unfile(index, from);
+    }
+    // The new cell was empty ground, so it had no mark; the being takes it.
+    actor.nextResident = 0;
+    actor.holdsMark = 0;
+    if (std::uint32_t* there = m_cells.find(to)) {
+        if (*there & markedBit)
+            m_beings[(*there & ~markedBit) - 1].holdsMark = 0;
+        actor.nextResident = *there & ~markedBit;
+        *there = (index + 1) | markedBit;
+    } else {
+        m_cells.set(to, (index + 1) | markedBit);
+    }
+    actor.holdsMark = 1;
 }
 
 void Population::clear()
 {
-    for (Actor* actor : m_order)
-        actor->~Actor();
-    m_order.clear();
-    std::fill(m_residents.begin(), m_residents.end(), nullptr);
-    m_freeSlots.clear();
-    for (Slab& slab : m_slabs)
-        slab.used = 0;
+    m_beings.clear();
+    m_cells.clear();
+    m_records.clear();
+    m_freeRecords.clear();
 }
 
-bool Population::contains(const Actor* actor) const
+std::uint32_t Population::takeRecord()
 {
-    return std::find(m_order.begin(), m_order.end(), actor) != m_order.end();
+    if (!m_freeRecords.empty()) {
+        std::uint32_t slot = m_freeRecords.back();
+        m_freeRecords.pop_back();
+        m_records[slot] = BrainRecord {};
+        return slot;
+    }
+    m_records.emplace_back();
+    return static_cast<std::uint32_t>(m_records.size() - 1);
+}
+
+void Population::dropRecord(Actor& actor)
+{
+    if (actor.record == Actor::noRecord)
+        return;
+    // The text may be long; a dropped record keeps no memory for it.
+    m_records[actor.record].statusText = std::string();
+    m_freeRecords.push_back(actor.record);
+    actor.record = Actor::noRecord;
+}
+
+void Population::becomeKind(ActorIndex index, CellKind kind)
+{
+    Actor& actor = m_beings[index];
+    dropRecord(actor);
+    actor.kindCode = static_cast<std::uint8_t>(kind);
+    actor.brain = kind == CellKind::Zombie ? BrainNames::zombie : BrainNames::human;
+    actor.lookDirection = static_cast<std::uint32_t>(Direction::Up);
+    actor.moveDirection = static_cast<std::uint32_t>(Direction::None);
+    actor.panicked = 0;
+    actor.panicCounter = 0;
+    actor.serialNumber = 0;
+    actor.moveCredit = 0;
+}
+
+void Population::becomeHuman(ActorIndex index, BrainId brain, bool needsRecord, Random& random)
+{
+    becomeKind(index, CellKind::Human);
+    Actor& actor = m_beings[index];
+    actor.brain = brain;
+    if (needsRecord)
+        actor.record = takeRecord();
+    // Two separate draws, look first.
+    actor.lookDirection = static_cast<std::uint32_t>(randomDirection(random));
+    actor.moveDirection = static_cast<std::uint32_t>(randomDirection(random));
+}
+
+std::vector<ActorIndex> Population::identity() const
+{
+    std::vector<ActorIndex> map(m_beings.size());
+    for (ActorIndex i = 0; i < map.size(); ++i)
+        map[i] = i;
+    return map;
+}
+
+std::vector<ActorIndex> Population::compact(const std::vector<bool>& removed)
+{
+    // Which survivors hold their cell's mark, before the renumbering.
+    std::vector<bool> marking(m_beings.size());
+    for (ActorIndex i = 0; i < m_beings.size(); ++i) {
+        if (!removed[i])
+            marking[i] = occupant(cellOf(m_beings[i].x, m_beings[i].y)) == i;
+    }
+    m_cells.clear();
+
+    std::vector<ActorIndex> renumbered(m_beings.size(), noActor);
+    ActorIndex kept = 0;
+    for (ActorIndex i = 0; i < m_beings.size(); ++i) {
+        if (removed[i]) {
+            dropRecord(m_beings[i]);
+            continue;
+        }
+        renumbered[i] = kept;
+        m_beings[kept++] = m_beings[i];
+    }
+    m_beings.resize(kept);
+
+    for (ActorIndex i = 0; i < renumbered.size(); ++i) {
+        if (renumbered[i] != noActor)
+            file(renumbered[i], cellOf(m_beings[renumbered[i]].x, m_beings[renumbered[i]].y));
+    }
+    for (ActorIndex i = 0; i < renumbered.size(); ++i) {
+        if (renumbered[i] != noActor && marking[i])
+            mark(renumbered[i]);
+    }
+    return renumbered;
 }
 
 }

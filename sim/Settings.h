@@ -1,7 +1,6 @@
 #pragma once
 
-#include "sim/Actor.h"
-#include "sim/Board.h"
+#include "sim/Rules.h"
 
 #include <array>
 #include <cstddef>
@@ -9,12 +8,17 @@
 
 namespace shamblex {
 
+// The window size the settings start with, which is also the size of the saver's
+// ordinary window at start.
+inline constexpr std::int32_t defaultWindowWidth = 1000;
+inline constexpr std::int32_t defaultWindowHeight = 700;
+
 // Every setting the user can change, with the defaults every run starts from. The
 // byte switches hold exactly 0 or 1 and count as on only when they hold 1. The
 // record is written, byte for byte, into the settings file when the saver closes.
 struct Settings {
-    std::int32_t windowWidth = 1000;
-    std::int32_t windowHeight = 700;
+    std::int32_t windowWidth = defaultWindowWidth;
+    std::int32_t windowHeight = defaultWindowHeight;
     std::uint8_t zombiesEatWalls = 0;
     std::uint8_t smartZombies = 1;
     std::uint8_t userColour = 0;

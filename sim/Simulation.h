@@ -1,15 +1,18 @@
 #pragma once
 
 #include "sim/Board.h"
+#include "sim/BrainNames.h"
 #include "sim/Population.h"
 #include "sim/PopulationHistory.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace shamblex {
 
-class BrainRegistry;
+class BrainHost;
 class Random;
 class SceneDrawer;
 struct Settings;
@@ -24,10 +27,10 @@ enum class Drawing {
 // repaint. The program holds one; tests build as many as they like.
 //
 // The simulation reads the settings, draws from the random generator and calls the
-// brains of the registry it is given; all three outlive it.
+// brains of the host it is given; all three outlive it.
 class Simulation {
 public:
-    Simulation(const Settings&, Random&, BrainRegistry&);
+    Simulation(const Settings&, Random&, BrainHost&);
 
     // The drawing to call at the fixed points of a step, or null for none. Not owned.
     void setDrawer(SceneDrawer* drawer) { m_drawer = drawer; }
@@ -49,10 +52,10 @@ public:
     // changes whether the simulation runs.
 
     // Puts a being of the kind on the cell (which the caller keeps on the board):
-    // nothing on a wall, the being already marked there converted, otherwise a new
-    // being appended. Returns the being, or null for a wall (or when memory for a new
-    // being is refused).
-    Actor* placeBeing(std::int32_t column, std::int32_t row, CellKind, std::string_view brainName);
+    // nothing on a wall, the being that marked the cell converted, otherwise a new
+    // being appended. Returns the being, or noActor for a wall (or when memory for a
+    // new being is refused).
+    ActorIndex placeBeing(std::int32_t column, std::int32_t row, CellKind, std::string_view brainName);
     // Removes every zombie and clears its cell.
     void killAllZombies();
     // Removes every being of the brain at that place of the brain list, then the
@@ -61,13 +64,23 @@ public:
     // Every being becomes a plain human again and the first one a zombie, on the same
     // board; frame number, history and pause stay.
     void restartBoard();
+    // Every wall of the running board becomes ground at once (the open-arena switch).
+    void clearWalls();
 
     Board& board() { return m_board; }
     const Board& board() const { return m_board; }
     Population& population() { return m_population; }
     const Population& population() const { return m_population; }
     const PopulationHistory& history() const { return m_history; }
-    const BrainTally& tally() const { return m_tally; }
+    const BrainNames& brainNames() const { return m_names; }
+    const std::string& brainName(const Actor& actor) const { return m_names.name(actor.brain); }
+    // The text a brain gave the being; empty for beings without a brain.
+    const std::string& statusText(const Actor&) const;
+    // The being that marked the cell, or noActor (also off the board).
+    ActorIndex occupant(std::int32_t column, std::int32_t row) const;
+
+    // Humans per listed brain after the latest simulated frame, in list order.
+    std::span<const std::int32_t> humansPerBrain() const { return m_listedHumans; }
 
     bool stopped() const { return m_stopped; }
     void setStopped(bool stopped) { m_stopped = stopped; }
@@ -77,29 +90,32 @@ public:
     bool fullRedrawPending() const { return m_fullRedrawPending; }
     void requestFullRedraw() { m_fullRedrawPending = true; }
 
-    // The being under the pointer, or null. The caller passes a being of this
-    // population; operations that remove beings clear it when it goes.
-    Actor* watchedActor() const { return m_watchedActor; }
-    void setWatchedActor(Actor* actor) { m_watchedActor = actor; }
+    // The being under the pointer, or noActor. Operations that remove beings follow
+    // it as it is renumbered and clear it when it goes.
+    ActorIndex watchedActor() const { return m_watchedActor; }
+    void setWatchedActor(ActorIndex actor) { m_watchedActor = actor; }
 
 private:
     void tallyBrains();
+    void removeWhere(bool (*remove)(const Actor&, BrainId), BrainId);
 
     const Settings& m_settings;
     Random& m_random;
-    BrainRegistry& m_brains;
+    BrainHost& m_brains;
     SceneDrawer* m_drawer = nullptr;
 
     Board m_board;
     Population m_population;
+    BrainNames m_names;
     bool m_stopped = false;
     std::int32_t m_frameNumber = 0;
     std::int32_t m_zombieCount = 0;
     std::int32_t m_humanCount = 0;
     bool m_fullRedrawPending = false;
-    Actor* m_watchedActor = nullptr;
+    ActorIndex m_watchedActor = noActor;
     PopulationHistory m_history;
-    BrainTally m_tally;
+    std::vector<std::int32_t> m_humansPerName; // by brain id, reused every frame
+    std::vector<std::int32_t> m_listedHumans; // by place in the brain list
 };
 
 }

@@ -11,7 +11,7 @@
 // not messages counted. The preview and the ordinary window never end on input.
 #include "shell/windows/ScreenSaverFramework.h"
 
-#include "shell/SaverCommandLine.h"
+#include "shell/windows/SaverCommandLine.h"
 
 #include <windows.h>
 
@@ -195,10 +195,6 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
-{
-    return runScreenSaver(instance, commandLine);
-}
 
 int runScreenSaver(HINSTANCE instance, const char* commandLine)
 {

@@ -2,8 +2,8 @@
 // messages into calls on the saver session and shows the frame, one block copy per
 // tick; the configuration dialog holds no settings.
 #include "render/Bitmap.h"
-#include "shell/PlatformLibraryLoader.h"
-#include "shell/SaverSession.h"
+#include "platform/PlatformLibraryLoader.h"
+#include "session/SaverSession.h"
 
 #include <windows.h>
 

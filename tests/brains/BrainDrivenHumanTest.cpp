@@ -3,26 +3,28 @@
 #include "../sim/Printers.h"
 #include "../sim/TestWorld.h"
 #include "BrainLibraries.h"
+#include "platform/PlatformLibraryLoader.h"
 #include "sim/Random.h"
 #include "sim/Settings.h"
 #include "sim/Simulation.h"
-#include "shell/PlatformLibraryLoader.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <map>
+#include <stdexcept>
 
 using namespace shamblex;
 using namespace shamblex::test;
 
 namespace {
 
-SightRecord sightSeen(const Actor& actor, int which) // 0 left, 1 ahead, 2 right
+// What the counting test brain copied of its sights into the being's memory.
+SightRecord sightSeen(const BrainRecord& record, int which) // 0 left, 1 ahead, 2 right
 {
-    SightRecord record;
-    std::memcpy(&record, actor.memory + 16 + 18 * which, sizeof record);
-    return record;
+    SightRecord sight;
+    std::memcpy(&sight, record.memory + 16 + 18 * which, sizeof sight);
+    return sight;
 }
 
 bool sameBytes(const SightRecord& a, const SightRecord& b)
@@ -45,98 +47,143 @@ struct BrainOutbreak {
     }
 };
 
+// A world whose brains are the registry given.
+struct BrainWorld : TestWorld {
+    explicit BrainWorld(BrainRegistry& registry)
+        : TestWorld(30, 30)
+    {
+        brains = &registry;
+    }
+};
+
 }
 
 TEST(BrainDrivenHuman, EachLivingHumanCallsItsBrainOncePerFrame)
 {
     BrainOutbreak outbreak({ "alpha.dll", "beta.dll", "gamma.dll" });
-    ASSERT_TRUE(outbreak.simulation.newSimulation());
-    const Population& population = outbreak.simulation.population();
-    ASSERT_EQ(population.size(), 1003u);
+    Simulation& simulation = outbreak.simulation;
+    ASSERT_TRUE(simulation.newSimulation());
+    ASSERT_EQ(simulation.population().size(), 1003u);
     std::map<std::string, int> humans;
-    for (const Actor* actor : population)
-        humans[actor->brainName()] += actor->kind() == CellKind::Human;
+    for (const Actor& actor : simulation.population())
+        humans[simulation.brainName(actor)] += actor.isHuman();
     EXPECT_EQ(humans, (std::map<std::string, int> { { "Zombie", 0 }, { "alpha", 334 }, { "beta", 334 },
                           { "gamma", 334 } }));
 
     const int frames = 60;
     for (int frame = 0; frame < frames; ++frame)
-        outbreak.simulation.frameStep(Drawing::Off);
+        simulation.frameStep(Drawing::Off);
     int checked = 0;
-    for (const Actor* actor : population) {
-        if (actor->kind() != CellKind::Human)
+    for (const Actor& actor : simulation.population()) {
+        if (!actor.isHuman())
             continue;
-        EXPECT_EQ(callsOf(*actor), static_cast<std::uint32_t>(frames)) << actor->brainName() << " #" << actor->serialNumber;
-        EXPECT_EQ(actor->statusText.rfind("called 60 times", 0), 0u);
+        const BrainRecord& record = simulation.population().record(actor);
+        EXPECT_EQ(callsOf(record), static_cast<std::uint32_t>(frames)) << "#" << actor.serialNumber;
+        EXPECT_EQ(record.statusText.rfind("called 60 times", 0), 0u);
         ++checked;
     }
     EXPECT_GT(checked, 900);
-    for (const char* name : { "alpha", "beta", "gamma" }) {
-        const auto* series = outbreak.simulation.history().find(name);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto* series = simulation.history().find(outbreak.brains.brainNames()[i]);
         ASSERT_NE(series, nullptr);
         EXPECT_EQ(series->samples.size(), static_cast<std::size_t>(frames));
-        EXPECT_EQ(series->samples.back(), outbreak.simulation.tally().at(name));
+        EXPECT_EQ(series->samples.back(), simulation.humansPerBrain()[i]);
     }
 }
 
 TEST(BrainDrivenHuman, BrainSeesFreshSightsAndWhatItWritesIsTheBeingsState)
 {
     BrainOutbreak outbreak({ "alpha.dll" });
-    TestWorld world(30, 30);
-    World w { world.population, world.board, world.random, outbreak.brains };
+    BrainWorld world(outbreak.brains);
     Actor& being = world.put(10, 10, CellKind::Human, Direction::Up, Direction::None, "alpha");
     world.put(10, 4, CellKind::Zombie, Direction::Up, Direction::None);
     world.put(13, 10, CellKind::Human, Direction::Up, Direction::None, "alpha");
     world.wall(6, 10);
+    World w = world.world();
+    const BrainRecord& record = world.population.record(being);
 
     SightRecord ahead, left, right;
-    being.look(world.board, 10, 10, Direction::Up, 10, &ahead);
-    being.look(world.board, 10, 10, Direction::Left, 10, &left);
-    being.look(world.board, 10, 10, Direction::Right, 10, &right);
-    being.update(w);
-    EXPECT_TRUE(sameBytes(sightSeen(being, 1), ahead));
-    EXPECT_TRUE(sameBytes(sightSeen(being, 0), left));
-    EXPECT_TRUE(sameBytes(sightSeen(being, 2), right));
-    EXPECT_EQ(sightSeen(being, 1).seenKind, 1u);
-    EXPECT_EQ(sightSeen(being, 2).sameBrain, 1);
+    w.lookInto(being, Direction::Up, ahead);
+    w.lookInto(being, Direction::Left, left);
+    w.lookInto(being, Direction::Right, right);
+    world.update(being, w);
+    EXPECT_TRUE(sameBytes(sightSeen(record, 1), ahead));
+    EXPECT_TRUE(sameBytes(sightSeen(record, 0), left));
+    EXPECT_TRUE(sameBytes(sightSeen(record, 2), right));
+    EXPECT_EQ(sightSeen(record, 1).seenKind, 1u);
+    EXPECT_EQ(sightSeen(record, 2).sameBrain, 1);
 
     // The brain heads right and looks down; the being moves right in the same frame
     // (credit permitting) and looks down next frame.
-    being.update(w);
-    EXPECT_EQ(being.x(), 11);
+    world.update(being, w);
+    EXPECT_EQ(being.x, 11);
     EXPECT_EQ(being.lookDir(), Direction::Down);
-    EXPECT_EQ(being.userColour(), (Colour { 1, 2, 3 }));
-    EXPECT_EQ(sightSeen(being, 1).distance, 10u) << "the second call looked down, at nothing";
+    EXPECT_EQ((Colour { record.red, record.green, record.blue }), (Colour { 1, 2, 3 }));
+    EXPECT_EQ(sightSeen(record, 1).distance, 10u) << "the second call looked down, at nothing";
 
     being.panicked = 1;
-    being.update(w);
-    EXPECT_TRUE(sameBytes(sightSeen(being, 0), SightRecord {})) << "a panicked being gets zeroed side sights";
-    EXPECT_TRUE(sameBytes(sightSeen(being, 2), SightRecord {}));
+    world.update(being, w);
+    EXPECT_TRUE(sameBytes(sightSeen(record, 0), SightRecord {})) << "a panicked being gets zeroed side sights";
+    EXPECT_TRUE(sameBytes(sightSeen(record, 2), SightRecord {}));
 }
 
-TEST(BrainDrivenHuman, HumanAndEmptyNamesFollowTheBuiltInRuleEvenWhenLoaded)
-{
-    BrainOutbreak outbreak({ "Human.dll", ".dll" });
-    EXPECT_EQ(outbreak.brains.brainNames(), (std::vector<std::string> { "", "Human" }));
-    ASSERT_TRUE(outbreak.simulation.newSimulation());
-    for (int frame = 0; frame < 20; ++frame)
-        outbreak.simulation.frameStep(Drawing::Off);
-    for (const Actor* actor : outbreak.simulation.population())
-        EXPECT_EQ(callsOf(*actor), 0u) << "brain " << actor->brainName() << " was called";
-}
-
-TEST(BrainDrivenHuman, AnInfectedHumanLosesItsBrainAndItsMemory)
+TEST(BrainDrivenHuman, AnInfectedHumanLosesItsBrainAndItsRecord)
 {
     BrainOutbreak outbreak({ "alpha.dll" });
-    TestWorld world(10, 10);
-    World w { world.population, world.board, world.random, outbreak.brains };
+    BrainWorld world(outbreak.brains);
     Actor& being = world.put(5, 5, CellKind::Human, Direction::Up, Direction::Right, "alpha");
     world.put(6, 5, CellKind::Zombie, Direction::Up, Direction::None);
-    being.update(w);
-    being.update(w);
+    World w = world.world();
+    world.update(being, w);
+    EXPECT_EQ(callsOf(world.population.record(being)), 1u);
+    world.update(being, w);
     EXPECT_EQ(being.kind(), CellKind::Zombie);
-    EXPECT_EQ(being.brainName(), "Zombie");
-    EXPECT_EQ(callsOf(being), 0u);
-    EXPECT_EQ(being.statusText, "");
-    EXPECT_EQ(being.userColour(), (Colour { 255, 0, 255 }));
+    EXPECT_EQ(being.record, Actor::noRecord);
+    // A fresh human of the brain starts from a fresh record: memory zero, purple, no text.
+    world.population.becomeHuman(world.indexOf(being), world.names.intern("alpha"), true, world.random);
+    const BrainRecord& fresh = world.population.record(being);
+    EXPECT_EQ(callsOf(fresh), 0u);
+    EXPECT_EQ(fresh.statusText, "");
+    EXPECT_EQ((Colour { fresh.red, fresh.green, fresh.blue }), (Colour { 255, 0, 255 }));
+}
+
+TEST(BrainDrivenHuman, ABrainThatThrowsIsDisabledAndItsHumansStandStill)
+{
+    BrainRegistry registry;
+    std::vector<std::string> reports;
+    registry.setReporter([&](std::string_view line) { reports.emplace_back(line); });
+    static int calls = 0;
+    calls = 0;
+    registry.enterBrain("thrower", [](BrainRecord* being) {
+        being->moveDirection = 1;
+        if (++calls == 3)
+            throw std::runtime_error("out of ideas");
+    });
+    BrainWorld world(registry);
+    Actor& first = world.put(5, 5, CellKind::Human, Direction::Up, Direction::Right, "thrower");
+    Actor& second = world.put(5, 8, CellKind::Human, Direction::Up, Direction::Right, "thrower");
+    World w = world.world();
+    for (int frame = 0; frame < 4; ++frame) {
+        world.update(first, w);
+        world.update(second, w);
+    }
+    EXPECT_EQ(calls, 3) << "no call after the throw";
+    EXPECT_EQ(first.moveDir(), Direction::None);
+    EXPECT_EQ(second.moveDir(), Direction::None);
+    EXPECT_EQ(world.population.record(second).statusText, "disabled: out of ideas");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("'thrower' threw \"out of ideas\""), std::string::npos) << reports[0];
+}
+
+TEST(BrainDrivenHuman, TheHostKeepsAtMostFourKibibytesOfStatusText)
+{
+    BrainRegistry registry;
+    registry.enterBrain("talker", [](BrainRecord* being) { being->statusText.assign(10'000'000, 'x'); });
+    BrainWorld world(registry);
+    Actor& being = world.put(5, 5, CellKind::Human, Direction::Up, Direction::Right, "talker");
+    World w = world.world();
+    world.update(being, w);
+    const std::string& text = world.population.record(being).statusText;
+    EXPECT_EQ(text.size(), maximumStatusText);
+    EXPECT_LT(text.capacity(), 2 * maximumStatusText) << "the long text's memory is given back";
 }

@@ -2,9 +2,7 @@
 
 #include "BrainLibraries.h"
 #include "FakeLibraryLoader.h"
-#include "sim/Actor.h"
-#include "sim/Random.h"
-#include "shell/PlatformLibraryLoader.h"
+#include "platform/PlatformLibraryLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -38,24 +36,16 @@ TEST(BrainRegistry, LoadsOnlyLibrariesThatExportExecuteBrainAndSkipsTheRest)
     BrainRegistry registry(makePlatformLibraryLoader());
     registry.reloadBrains(folder.path().string());
     EXPECT_EQ(registry.brainNames(), std::vector<std::string> { "a" });
-    EXPECT_EQ(registry.brainColour("a"), (Colour { 255, 0, 0 }).packed());
+    EXPECT_EQ(registry.brainColour("a"), (Colour { 255, 0, 0 }));
     EXPECT_EQ(skippedNames(registry), (std::vector<std::string> { "b.dll", "empty.dll", "text.dll", "x.dll" }));
-    for (const auto& skipped : registry.skippedLibraries()) {
-        if (skipped.fileName == "b.dll")
-            EXPECT_EQ(skipped.reason, "no ExecuteBrain");
-        else
-            EXPECT_EQ(skipped.reason.rfind("not loadable: ", 0), 0u) << skipped.reason;
-    }
-    EXPECT_FALSE(isLibraryLoaded(folder.file("b.dll"))) << "a library without the export is released at once";
+    EXPECT_FALSE(isLibraryLoaded(folder.file("b.dll"))) << "a file that is no brain is never loaded";
     EXPECT_TRUE(isLibraryLoaded(folder.file("a.dll")));
 
-    Random random;
-    Actor being(random);
-    registry.runBrain("a", being);
+    BrainRecord being;
+    registry.callBrain(registry.findBrain("a"), being, {});
     EXPECT_EQ(callsOf(being), 1u);
-    registry.runBrain("b", being);
-    registry.runBrain("Human", being);
-    EXPECT_EQ(callsOf(being), 1u) << "names without a loaded brain call nothing";
+    EXPECT_EQ(registry.findBrain("b"), -1);
+    EXPECT_EQ(registry.findBrain("Human"), -1);
     EXPECT_EQ(registry.brainColour("Human"), unlistedBrainColour);
     EXPECT_EQ(registry.brainColour("Zombie"), unlistedBrainColour);
 }
@@ -63,11 +53,13 @@ TEST(BrainRegistry, LoadsOnlyLibrariesThatExportExecuteBrainAndSkipsTheRest)
 TEST(BrainRegistry, ListsBrainsInByteOrderOfTheirFileNames)
 {
     TempDirectory folder;
-    for (const char* name : { "zeta.dll", "Alpha.dll", "beta.dll", "_x.dll", "Human.dll", ".dll" })
+    for (const char* name : { "zeta.dll", "Alpha.dll", "beta.dll", "_x.dll", "Human.dll", ".dll", "Zombie.dll" })
         copyLibrary(countingBrainPath, folder, name);
     BrainRegistry registry(makePlatformLibraryLoader());
     registry.reloadBrains(folder.path().string());
-    EXPECT_EQ(registry.brainNames(), (std::vector<std::string> { "", "Alpha", "Human", "_x", "beta", "zeta" }));
+    EXPECT_EQ(registry.brainNames(), (std::vector<std::string> { "Alpha", "_x", "beta", "zeta" }));
+    // The names the rules give their own meaning are no brain's.
+    EXPECT_EQ(skippedNames(registry), (std::vector<std::string> { ".dll", "Human.dll", "Zombie.dll" }));
 }
 
 TEST(BrainRegistry, NineBrainsShareTheEightColoursInListOrder)
@@ -79,8 +71,8 @@ TEST(BrainRegistry, NineBrainsShareTheEightColoursInListOrder)
     registry.reloadBrains(folder.path().string());
     ASSERT_EQ(registry.brainNames().size(), 9u);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(registry.brainColour(registry.brainNames()[i]), brainPalette[i].packed()) << i;
-    EXPECT_EQ(registry.brainColour("brain9"), (Colour { 255, 0, 0 }).packed());
+        EXPECT_EQ(registry.brainColour(registry.brainNames()[i]), brainPalette[i]) << i;
+    EXPECT_EQ(registry.brainColour("brain9"), (Colour { 255, 0, 0 }));
 }
 
 TEST(BrainRegistry, ReloadingListsEachBrainOnceAndKeepsVanishedBrainsLoaded)
@@ -100,9 +92,8 @@ TEST(BrainRegistry, ReloadingListsEachBrainOnceAndKeepsVanishedBrainsLoaded)
     EXPECT_EQ(registry.brainColour("gone"), unlistedBrainColour);
     EXPECT_TRUE(registry.isLoaded("gone")) << "a brain stays loaded until exit";
 
-    Random random;
-    Actor being(random);
-    registry.runBrain("gone", being);
+    BrainRecord being;
+    registry.callBrain(registry.findBrain("gone"), being, {});
     EXPECT_EQ(callsOf(being), 1u);
 }
 
@@ -140,12 +131,12 @@ TEST(BrainRegistry, AnUnreadableFolderListsNothing)
     EXPECT_TRUE(empty.scanError().empty());
 }
 
-TEST(BrainRegistry, BrainNamesDropTheSuffixAndAnyFolderBeforeABackslash)
+TEST(BrainRegistry, BrainNamesAreTheFileNamesWithoutTheSuffix)
 {
     EXPECT_EQ(brainNameOf("wanderwit.dll"), "wanderwit");
     EXPECT_EQ(brainNameOf(".dll"), "");
     EXPECT_EQ(brainNameOf("X.DLL"), "X");
-    EXPECT_EQ(brainNameOf("dir\\sub\\b.dll"), "b");
+    EXPECT_EQ(brainNameOf("a\\b.dll"), "a\\b") << "a backslash is no folder separator in a file name";
 }
 
 TEST(BrainRegistry, MatchesTheSuffixAsThePlatformsFileSearchDoes)

@@ -28,6 +28,7 @@ public:
             names.push_back(library.first);
         return names;
     }
+    std::optional<std::string> inspect(const std::string&) override { return std::nullopt; }
     Handle load(const std::string& path, std::string&) override
     {
         ++*loaded;

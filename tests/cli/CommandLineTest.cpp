@@ -38,11 +38,11 @@ TEST(CommandLine, ReadsEveryOptionAndKeepsTheLastOfARepeat)
     RunOptions options = optionsOf({ "--board", "30x40", "--beings", "0", "--open-arena", "--simple-zombies",
         "--eat-walls", "--seed", "4294967295", "--frames", "5", "--frames", "7", "--stats", "-", "--dump", "d.csv",
         "--dump-every", "3", "--board-dump", "b.txt", "--script", "  step:2   step:0  " });
-    EXPECT_EQ(options.boardWidth, 30);
-    EXPECT_EQ(options.boardHeight, 40);
-    EXPECT_EQ(options.beingCount, 0);
-    EXPECT_TRUE(options.openArena && options.simpleZombies && options.eatWalls);
-    EXPECT_EQ(options.seed, 4294967295u);
+    EXPECT_EQ(options.settings.boardWidth, 30);
+    EXPECT_EQ(options.settings.boardHeight, 40);
+    EXPECT_EQ(options.settings.beingCount, 0);
+    EXPECT_TRUE(options.settings.openArena && options.settings.simpleZombies && options.settings.eatWalls);
+    EXPECT_EQ(options.settings.seed, 4294967295u);
     EXPECT_EQ(options.frames, 7);
     EXPECT_EQ(options.statsFile, "-");
     EXPECT_EQ(options.dumpFile, "d.csv");
@@ -58,7 +58,7 @@ TEST(CommandLine, TakesBrainsAPictureAndCommands)
 {
     RunOptions options = optionsOf({ "--brains", "some folder", "--png", "x.png", "--size", "16384x1", "--script",
         "key:space left:-1,5 right:3,4 watch:7,8" });
-    EXPECT_EQ(options.brainsDirectory, "some folder");
+    EXPECT_EQ(options.settings.brainsDirectory, "some folder");
     EXPECT_EQ(options.pngFile, "x.png");
     EXPECT_EQ(options.windowWidth, 16384);
     EXPECT_EQ(options.windowHeight, 1);
@@ -73,8 +73,8 @@ TEST(CommandLine, TakesBrainsAPictureAndCommands)
 
 TEST(CommandLine, RangesAreInclusiveAndNumbersArePlainDigits)
 {
-    EXPECT_EQ(optionsOf({ "--board", "46340x1" }).boardWidth, 46340);
-    EXPECT_EQ(optionsOf({ "--beings", "100000000" }).beingCount, 100000000);
+    EXPECT_EQ(optionsOf({ "--board", "46340x1" }).settings.boardWidth, 46340);
+    EXPECT_EQ(optionsOf({ "--beings", "100000000" }).settings.beingCount, 100000000);
     EXPECT_EQ(optionsOf({ "--frames", "2147483647" }).frames, 2147483647);
 
     for (auto words : std::vector<std::vector<std::string_view>> {

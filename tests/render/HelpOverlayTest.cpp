@@ -10,7 +10,7 @@ using namespace shamblex;
 TEST(HelpOverlay, PageIsBlackTextOnWhiteLaidOverTheBoardsCorner)
 {
     Bitmap frame;
-    frame.create(400, 400, 24, RowOrder::TopDown);
+    frame.create(400, 400);
     frame.fill(128);
     HelpOverlay help;
     help.draw(frame, 75, 112);
@@ -24,7 +24,7 @@ TEST(HelpOverlay, PageIsBlackTextOnWhiteLaidOverTheBoardsCorner)
 
     // Line 1 at (5, 5) of the page, line 35 at (5, 379).
     Bitmap expected;
-    expected.create(300, 600, 24, RowOrder::TopDown);
+    expected.create(300, 600);
     expected.fill(255);
     TextPainter text;
     text.setColours({ Colour { 255, 255, 255 }, Colour { 0, 0, 0 } });
@@ -43,7 +43,7 @@ TEST(HelpOverlay, IsBuiltOnceAndClippedToAnyFrame)
     HelpOverlay help;
     EXPECT_FALSE(help.isBuilt());
     Bitmap small;
-    small.create(100, 100, 24, RowOrder::TopDown);
+    small.create(100, 100);
     small.fill(128);
     help.draw(small, 75, 112);
     EXPECT_TRUE(help.isBuilt());

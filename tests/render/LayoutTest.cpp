@@ -1,6 +1,6 @@
 #include "render/Layout.h"
 
-#include "../sim/TestWorld.h"
+#include "../sim/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -61,19 +61,4 @@ TEST(Layout, PointerMapsToCellsTruncatingTowardZero)
     ASSERT_TRUE(cellLeft);
     EXPECT_EQ(cellLeft->column, -1);
 
-    test::TestWorld world(250, 250);
-    EXPECT_TRUE(isOnBoard(world.board, *oneLeft));
-    EXPECT_FALSE(isOnBoard(world.board, *cellLeft));
-    EXPECT_FALSE(isOnBoard(world.board, CellPosition { 250, 0 }));
-}
-
-TEST(Layout, ActorAtGivesTheBeingThatMarkedTheCell)
-{
-    test::TestWorld world(10, 10);
-    Actor& being = world.put(3, 4, CellKind::Human, Direction::Up, Direction::Up);
-    world.wall(5, 5);
-    EXPECT_EQ(actorAt(world.board, { 3, 4 }), &being);
-    EXPECT_EQ(actorAt(world.board, { 5, 5 }), nullptr);
-    EXPECT_EQ(actorAt(world.board, { 6, 6 }), nullptr);
-    EXPECT_EQ(actorAt(world.board, { -1, 4 }), nullptr);
 }

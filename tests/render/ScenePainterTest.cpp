@@ -1,15 +1,11 @@
 #include "render/ScenePainter.h"
 
-#include "../brains/FakeLibraryLoader.h"
+#include "../session/SessionFixture.h"
 #include "../sim/Printers.h"
 #include "Pixels.h"
-#include "brains/BrainRegistry.h"
 #include "render/Bitmap.h"
 #include "render/TextPainter.h"
 #include "sim/KindTable.h"
-#include "sim/Random.h"
-#include "sim/Settings.h"
-#include "sim/Simulation.h"
 
 #include <gtest/gtest.h>
 
@@ -17,47 +13,20 @@ using namespace shamblex;
 
 namespace {
 
-void SHAMBLEX_BRAIN_CALL idleBrain(BrainRecord*)
-{
-}
-
 // A drawn outbreak: a frame of the given size, an open arena of the given size, and
-// brains (through the fake loader) listed under the given names.
-struct DrawnOutbreak {
-    Settings settings;
-    Random random;
-    BrainRegistry brains;
-    Simulation simulation { settings, random, brains };
-    Bitmap frame;
-    ScenePainter painter { frame, simulation, settings, brains };
-
-    DrawnOutbreak(std::int32_t frameWidth, std::int32_t frameHeight, std::int32_t columns, std::int32_t rows,
-        std::int32_t beings, std::vector<std::string> brainNames = {})
-        : brains([&] {
-            auto loader = std::make_unique<test::FakeLibraryLoader>();
-            for (const auto& name : brainNames)
-                loader->libraries[name + ".dll"] = idleBrain;
-            return loader;
-        }())
-    {
-        settings.boardWidth = columns;
-        settings.boardHeight = rows;
-        settings.beingCount = beings;
-        settings.cityBoard = 0;
-        brains.reloadBrains(".");
-        frame.create(frameWidth, frameHeight, 24, RowOrder::TopDown);
-        simulation.setDrawer(&painter);
-        EXPECT_TRUE(simulation.newSimulation());
-    }
-
-    Actor& humanOf(const std::string& brain)
-    {
-        for (Actor* actor : simulation.population())
-            if (actor->brainName() == brain)
-                return *actor;
-        throw std::logic_error("no such human");
-    }
-};
+// brains listed under the given names.
+test::WindowSession drawn(std::int32_t frameWidth, std::int32_t frameHeight, std::int32_t columns, std::int32_t rows,
+    std::int32_t beings, std::vector<std::string> brains = {})
+{
+    return test::WindowSession({ .brains = brains,
+        .brainsListed = true,
+        .frameWidth = frameWidth,
+        .frameHeight = frameHeight,
+        .columns = columns,
+        .rows = rows,
+        .beings = beings,
+        .openArena = true });
+}
 
 Colour colourAt(const Bitmap& bitmap, std::int32_t x, std::int32_t y)
 {
@@ -68,71 +37,78 @@ Colour colourAt(const Bitmap& bitmap, std::int32_t x, std::int32_t y)
 
 TEST(ScenePainter, BackgroundIsGreyWithWallsAndGroundInTheirColours)
 {
-    DrawnOutbreak outbreak(400, 400, 250, 250, 0);
-    Bitmap& frame = outbreak.frame;
+    auto outbreak = drawn(400, 400, 250, 250, 0);
+    Bitmap& frame = outbreak.frame();
     EXPECT_EQ(colourAt(frame, 0, 0), (Colour { 128, 128, 128 }));
     EXPECT_EQ(colourAt(frame, 74, 200), (Colour { 128, 128, 128 })) << "margin left of the board";
     EXPECT_EQ(colourAt(frame, 75, 112), (Colour { 0, 0, 0 })) << "the board starts at (75, 112)";
     EXPECT_EQ(colourAt(frame, 324, 361), (Colour { 0, 0, 0 }));
     EXPECT_EQ(colourAt(frame, 325, 361), (Colour { 128, 128, 128 }));
 
-    outbreak.settings.cityBoard = 1;
-    ASSERT_TRUE(outbreak.simulation.newSimulation());
+    outbreak.settings().cityBoard = 1;
+    ASSERT_TRUE(outbreak.simulation().newSimulation());
     int walls = 0;
-    for (const Cell& cell : outbreak.simulation.board().cells())
-        walls += cell.kind == CellKind::Wall;
+    for (std::uint8_t kind : outbreak.simulation().board().kinds())
+        walls += kind == static_cast<std::uint8_t>(CellKind::Wall);
     EXPECT_EQ(test::countPixels(frame, Colour { 50, 50, 60 }), walls);
 }
 
 TEST(ScenePainter, RaysStartAtTheCellCentreAndRunTheLargerCellSide)
 {
     // One-pixel cells: every ray is one pixel.
-    DrawnOutbreak small(400, 400, 250, 250, 0);
-    small.painter.drawRay(10, 20, Direction::Up, lookRayColour, RayLength::Long);
-    EXPECT_EQ(colourAt(small.frame, 85, 132), lookRayColour);
-    EXPECT_EQ(colourAt(small.frame, 85, 131), (Colour { 0, 0, 0 }));
+    auto small = drawn(400, 400, 250, 250, 0);
+    small.painter().drawRay(10, 20, Direction::Up, lookRayColour, RayLength::Long);
+    EXPECT_EQ(colourAt(small.frame(), 85, 132), lookRayColour);
+    EXPECT_EQ(colourAt(small.frame(), 85, 131), (Colour { 0, 0, 0 }));
 
     // Cells of 5 x 3 pixels from (0, 37): rays of 5 and 7 pixels from (2, 38).
-    DrawnOutbreak wide(50, 80, 10, 10, 0);
-    ASSERT_EQ(wide.painter.layout().cellWidth, 5);
-    ASSERT_EQ(wide.painter.layout().cellHeight, 3);
-    wide.painter.drawRay(0, 0, Direction::Right, moveRayColour, RayLength::Long);
-    wide.painter.drawRay(0, 1, Direction::Right, lookRayColour, RayLength::Short);
+    auto wide = drawn(50, 80, 10, 10, 0);
+    ASSERT_EQ(wide.painter().layout().cellWidth, 5);
+    ASSERT_EQ(wide.painter().layout().cellHeight, 3);
+    wide.painter().drawRay(0, 0, Direction::Right, moveRayColour, RayLength::Long);
+    wide.painter().drawRay(0, 1, Direction::Right, lookRayColour, RayLength::Short);
     std::map<std::uint32_t, char> legend { { 0x000000, '.' }, { 0x808080, 'm' }, { 0xFFFFFF, 'l' } };
-    EXPECT_EQ(test::asText(wide.frame, 0, 37, 12, 6, legend),
+    EXPECT_EQ(test::asText(wide.frame(), 0, 37, 12, 6, legend),
         test::rows({ "............", "..mmmmmmm...", "............", "............", "..lllll.....", "............" }));
 
     // No direction: a dot on the centre pixel; off the frame nothing is written.
-    wide.painter.drawRay(5, 5, Direction::None, lookRayColour, RayLength::Long);
-    EXPECT_EQ(colourAt(wide.frame, 27, 53), lookRayColour);
-    wide.painter.drawRay(9, 9, Direction::Right, lookRayColour, RayLength::Long);
-    wide.painter.drawRay(0, 0, Direction::Up, lookRayColour, RayLength::Long);
-    wide.painter.drawRay(-100, -100, Direction::Left, lookRayColour, RayLength::Long);
+    wide.painter().drawRay(5, 5, Direction::None, lookRayColour, RayLength::Long);
+    EXPECT_EQ(colourAt(wide.frame(), 27, 53), lookRayColour);
+    wide.painter().drawRay(9, 9, Direction::Right, lookRayColour, RayLength::Long);
+    wide.painter().drawRay(0, 0, Direction::Up, lookRayColour, RayLength::Long);
+    wide.painter().drawRay(-100, -100, Direction::Left, lookRayColour, RayLength::Long);
 }
 
 TEST(ScenePainter, BeingsAreDrawnInKindBrainOrUserColours)
 {
     // Brains are listed by file name: "first" gets red, "second" blue.
-    DrawnOutbreak outbreak(400, 400, 50, 50, 20, { "second", "first" });
-    ScenePainter& painter = outbreak.painter;
-    Actor& zombie = outbreak.simulation.population().front();
+    auto outbreak = drawn(400, 400, 50, 50, 20, { "second", "first" });
+    outbreak.simulation().frameStep(Drawing::Off); // every being marks its cell
+    ScenePainter& painter = outbreak.painter();
+    const Actor& zombie = outbreak.simulation().population()[0];
     EXPECT_EQ(painter.actorColour(zombie), (Colour { 0, 255, 0 }));
 
     Actor& blue = outbreak.humanOf("second");
     EXPECT_EQ(painter.actorColour(blue), (Colour { 0, 0, 255 }));
     blue.panicked = 1;
     EXPECT_EQ(painter.actorColour(blue), (Colour { 191, 191, 255 }));
-    outbreak.settings.userColour = 1;
-    blue.red = 10;
+    outbreak.settings().userColour = 1;
+    outbreak.population().record(blue).red = 10;
     EXPECT_EQ(painter.actorColour(blue), (Colour { 10, 0, 255 })) << "the user colour, not brightened";
     EXPECT_EQ(painter.actorColour(zombie), (Colour { 0, 255, 0 }));
-    outbreak.settings.userColour = 0;
+    outbreak.settings().userColour = 0;
 
+    // A being converted by a click: a default human, then one of a brain never listed.
     Actor& plain = outbreak.humanOf("first");
-    plain.becomeHuman("Human", outbreak.random);
+    Simulation& simulation = outbreak.simulation();
+    simulation.placeBeing(plain.x, plain.y, CellKind::Human, "Human");
+    const Actor& converted = simulation.population()[simulation.occupant(plain.x, plain.y)];
+    ASSERT_EQ(&converted, &plain) << "the being that marked the cell is converted";
     plain.panicked = 1;
     EXPECT_EQ(painter.actorColour(plain), (Colour { 244, 194, 194 })) << "default humans are never brightened";
-    plain.becomeHuman("forgotten", outbreak.random);
+    simulation.placeBeing(plain.x, plain.y, CellKind::Human, "forgotten");
+    simulation.frameStep(Drawing::Off); // colours of names are looked up once a step
+    plain.panicked = 0;
     EXPECT_EQ(painter.actorColour(plain), (Colour { 255, 0, 255 }));
     plain.panicked = 1;
     EXPECT_EQ(painter.actorColour(plain), (Colour { 255, 191, 255 }));
@@ -140,13 +116,13 @@ TEST(ScenePainter, BeingsAreDrawnInKindBrainOrUserColours)
 
 TEST(ScenePainter, StatusBandShowsTheCountsWithTrailingBlanks)
 {
-    DrawnOutbreak outbreak(400, 400, 100, 100, 1000);
+    auto outbreak = drawn(400, 400, 100, 100, 1000);
     for (int frame = 0; frame < 250; ++frame)
-        outbreak.simulation.frameStep(Drawing::On);
-    const Simulation& simulation = outbreak.simulation;
+        outbreak.simulation().frameStep(Drawing::On);
+    const Simulation& simulation = outbreak.simulation();
 
     Bitmap expected;
-    expected.create(400, 50, 24, RowOrder::TopDown);
+    expected.create(400, 50);
     expected.fill(128);
     TextPainter text;
     text.setColours({ Colour { 128, 128, 128 }, Colour { 255, 255, 255 } });
@@ -159,28 +135,28 @@ TEST(ScenePainter, StatusBandShowsTheCountsWithTrailingBlanks)
 
     std::map<std::uint32_t, char> legend { { 0x808080, '_' }, { 0xFFFFFF, 'w' }, { 0x00FF00, 'z' },
         { 0xC2C2F4, 'h' }, { 0, '.' } };
-    EXPECT_EQ(test::asText(outbreak.frame, 0, 0, 200, 36, legend), test::asText(expected, 0, 0, 200, 36, legend));
+    EXPECT_EQ(test::asText(outbreak.frame(), 0, 0, 200, 36, legend), test::asText(expected, 0, 0, 200, 36, legend));
 }
 
 TEST(ScenePainter, AShorterNumberLeavesNoDigitBehind)
 {
-    DrawnOutbreak many(400, 100, 100, 100, 1001); // 1000 humans
-    DrawnOutbreak fewer(400, 100, 100, 100, 1000); // 999 humans
-    many.simulation.frameStep(Drawing::On);
-    fewer.simulation.frameStep(Drawing::On);
-    ASSERT_EQ(many.simulation.humanCount(), 1000);
-    ASSERT_EQ(fewer.simulation.humanCount(), 999);
+    auto many = drawn(400, 100, 100, 100, 1001); // 1000 humans
+    auto fewer = drawn(400, 100, 100, 100, 1000); // 999 humans
+    many.simulation().frameStep(Drawing::On);
+    fewer.simulation().frameStep(Drawing::On);
+    ASSERT_EQ(many.simulation().humanCount(), 1000);
+    ASSERT_EQ(fewer.simulation().humanCount(), 999);
 
     // Draw the 999 line over the 1000 line: the picture is that of 999 alone.
-    Bitmap& frame = many.frame;
-    ScenePainter overPainter(frame, fewer.simulation, fewer.settings, fewer.brains);
+    Bitmap& frame = many.frame();
+    ScenePainter overPainter(frame, fewer.simulation(), fewer.settings(), fewer.session.brains());
     overPainter.paintBackground();
-    fewer.simulation.frameStep(Drawing::Off);
-    many.painter.drawStatusBand({});
+    fewer.simulation().frameStep(Drawing::Off);
+    many.painter().drawStatusBand({});
     overPainter.drawStatusBand({});
     Bitmap alone;
-    alone.create(400, 100, 24, RowOrder::TopDown);
-    ScenePainter alonePainter(alone, fewer.simulation, fewer.settings, fewer.brains);
+    alone.create(400, 100);
+    ScenePainter alonePainter(alone, fewer.simulation(), fewer.settings(), fewer.session.brains());
     alonePainter.paintBackground();
     alonePainter.drawStatusBand({});
     std::map<std::uint32_t, char> legend { { 0x808080, '_' }, { 0xFFFFFF, 'w' }, { 0x00FF00, 'z' },
@@ -190,31 +166,31 @@ TEST(ScenePainter, AShorterNumberLeavesNoDigitBehind)
 
 TEST(ScenePainter, BrainLinesFillColumnsOfThreeBesideTheCounts)
 {
-    DrawnOutbreak outbreak(1024, 300, 40, 40, 40, { "a", "b", "c", "d" });
-    outbreak.simulation.frameStep(Drawing::On);
+    auto outbreak = drawn(1024, 300, 40, 40, 40, { "a", "b", "c", "d" });
+    outbreak.simulation().frameStep(Drawing::On);
     // Brain lines sit at x 180 (three of them) and 360, each starting with its name.
     for (auto [x, y, colour] : { std::tuple { 180, 0, Colour { 255, 0, 0 } }, std::tuple { 180, 13, Colour { 0, 0, 255 } },
              std::tuple { 180, 26, Colour { 255, 255, 0 } }, std::tuple { 360, 0, Colour { 255, 0, 255 } } }) {
         int ink = 0;
         for (int dy = 0; dy < 10; ++dy)
             for (int dx = 0; dx < 6; ++dx)
-                ink += outbreak.frame.pixel(x + dx, y + dy) == colour;
+                ink += outbreak.frame().pixel(x + dx, y + dy) == colour;
         EXPECT_GT(ink, 5) << "no brain line at " << x << "," << y;
     }
 }
 
 TEST(ScenePainter, HistoryGraphSamplesEvenlyAcrossItsWidth)
 {
-    DrawnOutbreak outbreak(1024, 300, 40, 40, 40, { "a", "b", "c", "d" });
-    outbreak.settings.showGraph = 1;
-    outbreak.simulation.killAllZombies(); // the humans live on, the history grows every frame
+    auto outbreak = drawn(1024, 300, 40, 40, 40, { "a", "b", "c", "d" });
+    outbreak.settings().showGraph = 1;
+    outbreak.simulation().killAllZombies(); // the humans live on, the history grows every frame
     for (int frame = 0; frame < 1000; ++frame)
-        outbreak.simulation.frameStep(Drawing::Off);
-    outbreak.simulation.frameStep(Drawing::On); // 1001 samples: step 1001 / 464 + 1 = 3
-    ASSERT_EQ(outbreak.simulation.history().find("d")->samples.size(), 1001u);
+        outbreak.simulation().frameStep(Drawing::Off);
+    outbreak.simulation().frameStep(Drawing::On); // 1001 samples: step 1001 / 464 + 1 = 3
+    ASSERT_EQ(outbreak.simulation().history().find("d")->samples.size(), 1001u);
 
     // Four brains: the last text column is at 360, so the graph runs from 540, 464 wide.
-    const Bitmap& frame = outbreak.frame;
+    const Bitmap& frame = outbreak.frame();
     EXPECT_NE(frame.pixel(539, 49), (Colour { 64, 64, 64 }));
     EXPECT_NE(frame.pixel(540 + 464, 49), (Colour { 64, 64, 64 }));
     int columns = 0;
@@ -232,17 +208,17 @@ TEST(ScenePainter, HistoryGraphSamplesEvenlyAcrossItsWidth)
 
 TEST(ScenePainter, GraphCurvesScaleToTheirOwnPeak)
 {
-    DrawnOutbreak outbreak(1024, 300, 40, 40, 40, { "alive", "gone" });
-    outbreak.settings.showGraph = 1;
-    for (Actor* actor : outbreak.simulation.population())
-        if (actor->brainName() == "gone")
-            actor->becomeKind(CellKind::Zombie);
-    outbreak.simulation.killAllZombies(); // nobody threatens "alive" now
+    auto outbreak = drawn(1024, 300, 40, 40, 40, { "alive", "gone" });
+    outbreak.settings().showGraph = 1;
+    for (ActorIndex i = 0; i < outbreak.population().size(); ++i)
+        if (outbreak.simulation().brainName(outbreak.population()[i]) == "gone")
+            outbreak.population().becomeKind(i, CellKind::Zombie);
+    outbreak.simulation().killAllZombies(); // nobody threatens "alive" now
     for (int frame = 0; frame < 30; ++frame)
-        outbreak.simulation.frameStep(Drawing::On);
+        outbreak.simulation().frameStep(Drawing::On);
 
     // Two brains: graph from x = 180 + 180 = 360.
-    const Bitmap& frame = outbreak.frame;
+    const Bitmap& frame = outbreak.frame();
     for (int x = 360; x < 390; ++x)
         EXPECT_EQ(frame.pixel(x, 0), (Colour { 255, 0, 0 })) << "a constant count sits on the top row, column " << x;
     int plotted = 0;
@@ -254,37 +230,38 @@ TEST(ScenePainter, GraphCurvesScaleToTheirOwnPeak)
 
 TEST(ScenePainter, NoGraphWithoutRoomForIt)
 {
-    DrawnOutbreak outbreak(640, 300, 40, 40, 40, { "a", "b", "c", "d", "e", "f", "g" });
-    outbreak.settings.showGraph = 1;
-    outbreak.simulation.frameStep(Drawing::On);
-    EXPECT_EQ(test::countPixels(outbreak.frame, Colour { 64, 64, 64 }), 0);
+    auto outbreak = drawn(640, 300, 40, 40, 40, { "a", "b", "c", "d", "e", "f", "g" });
+    outbreak.settings().showGraph = 1;
+    outbreak.simulation().frameStep(Drawing::On);
+    EXPECT_EQ(test::countPixels(outbreak.frame(), Colour { 64, 64, 64 }), 0);
 }
 
 TEST(ScenePainter, WatchedLabelIsWhiteOnBlackAtTheBoardsCorner)
 {
-    DrawnOutbreak outbreak(400, 400, 250, 250, 5);
-    Actor& being = outbreak.simulation.population()[1];
-    being.statusText = "x";
-    outbreak.painter.drawWatchedLabel(being);
+    // A being whose brain gave it a status text.
+    auto labelled = drawn(400, 400, 250, 250, 5, { "alpha" });
+    Actor& being = labelled.humanOf("alpha");
+    labelled.population().record(being).statusText = "x";
+    labelled.painter().drawWatchedLabel(being);
     Bitmap expected;
-    expected.create(400, 400, 24, RowOrder::TopDown);
-    TextPainter().drawText(expected, 0, 0, "Human: x");
+    expected.create(400, 400);
+    TextPainter().drawText(expected, 0, 0, "alpha: x");
     std::map<std::uint32_t, char> legend { { 0, '.' }, { 0xFFFFFF, '#' } };
-    EXPECT_EQ(test::asText(outbreak.frame, 75, 112, 48, 10, legend), test::asText(expected, 0, 0, 48, 10, legend));
+    EXPECT_EQ(test::asText(labelled.frame(), 75, 112, 48, 10, legend), test::asText(expected, 0, 0, 48, 10, legend));
 }
 
 TEST(ScenePainter, NormalFramesPaintOnlyAroundTheBeings)
 {
-    DrawnOutbreak outbreak(1920, 1080, 250, 250, 1000);
-    outbreak.simulation.frameStep(Drawing::On); // the first frame repaints everything
+    auto outbreak = drawn(1920, 1080, 250, 250, 1000);
+    outbreak.simulation().frameStep(Drawing::On); // the first frame repaints everything
     Bitmap before;
-    before.create(1920, 1080, 24, RowOrder::TopDown);
-    before.copyFrom(outbreak.frame, 0, 0);
-    outbreak.simulation.frameStep(Drawing::On);
+    before.create(1920, 1080);
+    before.copyFrom(outbreak.frame(), 0, 0);
+    outbreak.simulation().frameStep(Drawing::On);
     int changed = 0;
     for (std::int32_t y = statusBandHeight; y < 1080; ++y)
         for (std::int32_t x = 0; x < 1920; ++x)
-            changed += outbreak.frame.pixel(x, y) != before.pixel(x, y);
+            changed += outbreak.frame().pixel(x, y) != before.pixel(x, y);
     // Each being paints at most its old and its new cell of 7 x 4 pixels.
     EXPECT_GT(changed, 0);
     EXPECT_LE(changed, 1000 * 2 * 7 * 4);
@@ -296,19 +273,19 @@ TEST(ScenePainter, EveryPainterStaysInsideAnyBitmap)
     // cell wide with beings standing at column 1. The sanitizers catch any stray write.
     for (auto [frameWidth, frameHeight, columns, rows] : { std::tuple { 10, 10, 250, 250 }, std::tuple { 300, 30, 5, 1 },
              std::tuple { 300, 30, 1, 40 }, std::tuple { 1, 1, 1, 1 }, std::tuple { 7, 200, 1, 3 } }) {
-        DrawnOutbreak outbreak(frameWidth, frameHeight, columns, rows, 30, { "a", "b", "c", "d" });
-        outbreak.settings.showDirections = 1;
-        outbreak.settings.showGraph = 1;
-        outbreak.simulation.setWatchedActor(&outbreak.simulation.population()[1]);
+        auto outbreak = drawn(frameWidth, frameHeight, columns, rows, 30, { "a", "b", "c", "d" });
+        outbreak.settings().showDirections = 1;
+        outbreak.settings().showGraph = 1;
+        outbreak.simulation().setWatchedActor(1);
         for (int frame = 0; frame < 20; ++frame)
-            outbreak.simulation.frameStep(Drawing::On);
+            outbreak.simulation().frameStep(Drawing::On);
         for (std::int32_t x = -3; x < 3; ++x)
-            outbreak.painter.fillCell(x, x, Colour { 1, 2, 3 });
+            outbreak.painter().fillCell(x, x, Colour { 1, 2, 3 });
     }
-    DrawnOutbreak empty(10, 10, 20, 20, 10);
-    empty.frame.release();
-    empty.painter.paintBackground();
-    empty.settings.showDirections = 1;
-    empty.simulation.frameStep(Drawing::On);
-    EXPECT_TRUE(empty.frame.isEmpty());
+    auto empty = drawn(10, 10, 20, 20, 10);
+    empty.frame().release();
+    empty.painter().paintBackground();
+    empty.settings().showDirections = 1;
+    empty.simulation().frameStep(Drawing::On);
+    EXPECT_TRUE(empty.frame().isEmpty());
 }

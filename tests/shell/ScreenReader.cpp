@@ -50,7 +50,7 @@ const Colour statusGrey { 128, 128, 128 };
 bool showsCharacter(const Shot& shot, int x, int y, char c)
 {
     Bitmap glyph;
-    glyph.create(6, 10, 24, RowOrder::TopDown);
+    glyph.create(6, 10);
     TextPainter text;
     text.setColours({ Colour { 0, 0, 0 }, Colour { 255, 255, 255 } });
     text.drawText(glyph, 0, 0, std::string(1, c));

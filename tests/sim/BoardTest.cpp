@@ -2,7 +2,6 @@
 
 #include "sim/KindTable.h"
 #include "sim/Random.h"
-#include "TestWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +13,7 @@ namespace {
 
 int countKind(const Board& board, CellKind kind)
 {
-    return static_cast<int>(std::count_if(board.cells().begin(), board.cells().end(),
-        [kind](const Cell& cell) { return cell.kind == kind; }));
+    return static_cast<int>(std::count(board.kinds().begin(), board.kinds().end(), static_cast<std::uint8_t>(kind)));
 }
 
 // How many numbers the generator drew between `before` and `after`.
@@ -32,29 +30,18 @@ int drawsBetween(std::uint32_t before, std::uint32_t after)
 
 }
 
-TEST(Board, OpenArenaResetIsAllEmptyAndDrawsNothing)
+TEST(Board, ResetIsAllEmptyWhateverTheOldSizeAndDrawsNothing)
 {
     Random random;
     Board board;
-    board.reset(7, 5, Terrain::OpenArena, random);
-    EXPECT_EQ(board.cells().size(), 35u);
-    EXPECT_EQ(countKind(board, CellKind::Empty), 35);
-    EXPECT_EQ(random.state(), Random::defaultState);
-}
-
-TEST(Board, ResetForgetsEveryOccupantWhateverTheNewSize)
-{
-    Random random;
-    test::TestWorld world(6, 6);
-    Actor& someone = world.put(2, 3, CellKind::Human, Direction::Up, Direction::Up);
-    Board& board = world.board;
-    for (auto [w, h] : { std::pair { 6, 6 }, std::pair { 9, 9 }, std::pair { 3, 4 } }) {
-        board.at(1, 1) = { CellKind::Human, &someone };
+    board.reset(6, 6, Terrain::City, random);
+    board.setKindAt(board.index(1, 1), CellKind::Human);
+    for (auto [w, h] : { std::pair { 7, 5 }, std::pair { 9, 9 }, std::pair { 3, 4 } }) {
+        std::uint32_t before = random.state();
         board.reset(w, h, Terrain::OpenArena, random);
-        EXPECT_EQ(board.cells().size(), static_cast<std::size_t>(w * h));
-        EXPECT_TRUE(std::all_of(board.cells().begin(), board.cells().end(), [](const Cell& cell) {
-            return cell.kind == CellKind::Empty && cell.occupant == nullptr;
-        })) << w << "x" << h;
+        EXPECT_EQ(board.cellCount(), static_cast<std::size_t>(w * h));
+        EXPECT_EQ(countKind(board, CellKind::Empty), w * h) << w << "x" << h;
+        EXPECT_EQ(random.state(), before);
     }
 }
 
@@ -89,7 +76,7 @@ TEST(Board, CityDrawsCornerThenHeightThenWidthAndPaintsInteriorBeforeRing)
     for (int y = 0; y < 25; ++y) {
         for (int x = 0; x < 25; ++x) {
             bool street = y == 12 || y == 6 || x == 18;
-            EXPECT_EQ(board.at(x, y).kind, street ? CellKind::Empty : CellKind::Wall) << "cell " << x << "," << y;
+            EXPECT_EQ(board.kind(x, y), street ? CellKind::Empty : CellKind::Wall) << "cell " << x << "," << y;
         }
     }
 }
@@ -101,13 +88,13 @@ TEST(Board, RectanglesWrapPastTheRightEdge)
     board.reset(250, 40, Terrain::OpenArena, random);
     // A block at x0 = 245 with width offset 10 reaches column 265, that is 15.
     board.fillRect(245, 5, 265, 20, CellKind::Empty, CellKind::Wall);
-    EXPECT_EQ(board.at(245, 10).kind, CellKind::Empty); // left ring
-    EXPECT_EQ(board.at(15, 10).kind, CellKind::Empty); // right ring, wrapped
-    EXPECT_EQ(board.at(249, 10).kind, CellKind::Wall);
-    EXPECT_EQ(board.at(0, 10).kind, CellKind::Wall);
-    EXPECT_EQ(board.at(14, 10).kind, CellKind::Wall);
-    EXPECT_EQ(board.at(16, 10).kind, CellKind::Empty);
-    EXPECT_EQ(board.at(244, 10).kind, CellKind::Empty);
+    EXPECT_EQ(board.kind(245, 10), CellKind::Empty); // left ring
+    EXPECT_EQ(board.kind(15, 10), CellKind::Empty); // right ring, wrapped
+    EXPECT_EQ(board.kind(249, 10), CellKind::Wall);
+    EXPECT_EQ(board.kind(0, 10), CellKind::Wall);
+    EXPECT_EQ(board.kind(14, 10), CellKind::Wall);
+    EXPECT_EQ(board.kind(16, 10), CellKind::Empty);
+    EXPECT_EQ(board.kind(244, 10), CellKind::Empty);
     EXPECT_EQ(countKind(board, CellKind::Wall), 19 * 14); // columns 246..249 and 0..14, rows 6..19
 }
 
@@ -116,8 +103,8 @@ TEST(Board, CellsWrapAndOneWideBoardsDrawNoColumn)
     Random random;
     Board board;
     board.reset(250, 250, Terrain::OpenArena, random);
-    EXPECT_EQ(&board.cell(250, 0), &board.cell(0, 0));
-    EXPECT_EQ(&board.cell(3, 251), &board.cell(3, 1));
+    EXPECT_EQ(board.wrappedIndex(250, 0), board.index(0, 0));
+    EXPECT_EQ(board.wrappedIndex(3, 251), board.index(3, 1));
 
     // One column: corners sit at column 1 (wrapping to 0) without a draw, so each
     // rectangle draws three numbers: row, height and width offsets.
@@ -125,6 +112,34 @@ TEST(Board, CellsWrapAndOneWideBoardsDrawNoColumn)
     Board tall;
     tall.reset(1, 1250, Terrain::City, narrow);
     EXPECT_EQ(drawsBetween(Random::defaultState, narrow.state()), 3 * 2);
+}
+
+TEST(Board, RectanglesThatFitArePaintedAsInTheExactOrder)
+{
+    // Rectangles no larger than the board are painted row by row; the result must be
+    // what the exact order (interior column by column, then the ring) paints.
+    Random random(9);
+    for (int round = 0; round < 200; ++round) {
+        std::int32_t width = 1 + random.below(30);
+        std::int32_t height = 1 + random.below(30);
+        Board board;
+        Random unused;
+        board.reset(width, height, Terrain::OpenArena, unused);
+        std::vector<std::uint8_t> expected(board.kinds().begin(), board.kinds().end());
+        std::int32_t x0 = random.below(2 * width), y0 = random.below(2 * height);
+        std::int32_t x1 = x0 + random.below(width), y1 = y0 + random.below(height);
+        auto at = [&](std::int32_t x, std::int32_t y) -> std::uint8_t& { return expected[board.wrappedIndex(x, y)]; };
+        for (std::int32_t x = x0 + 1; x < x1; ++x)
+            for (std::int32_t y = y0 + 1; y < y1; ++y)
+                at(x, y) = 3;
+        for (std::int32_t x = x0; x <= x1; ++x)
+            at(x, y0) = at(x, y1) = 1;
+        for (std::int32_t y = y0; y <= y1; ++y)
+            at(x0, y) = at(x1, y) = 1;
+        board.fillRect(x0, y0, x1, y1, CellKind::Zombie, CellKind::Wall);
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), board.kinds().begin()))
+            << "(" << x0 << "," << y0 << ")-(" << x1 << "," << y1 << ") on " << width << "x" << height;
+    }
 }
 
 TEST(KindTable, ColoursPackRedLowBlueHigh)

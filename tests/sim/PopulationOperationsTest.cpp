@@ -43,8 +43,8 @@ struct ListedOutbreak {
     std::map<std::string, int> namesCounted() const
     {
         std::map<std::string, int> counts;
-        for (const Actor* actor : simulation.population())
-            ++counts[actor->brainName()];
+        for (const Actor& actor : simulation.population())
+            ++counts[simulation.brainName(actor)];
         return counts;
     }
 };
@@ -55,23 +55,37 @@ TEST(PopulationOperations, RemovingABrainTakesItsHumansAndItsNameAndShiftsTheRes
 {
     ListedOutbreak outbreak({ "a.dll", "b.dll", "c.dll" });
     Simulation& simulation = outbreak.simulation;
-    Actor* watchedB = nullptr;
-    for (Actor* actor : simulation.population())
-        if (actor->brainName() == "b" && actor->kind() == CellKind::Human)
-            watchedB = actor;
-    ASSERT_NE(watchedB, nullptr);
+    ActorIndex watchedB = noActor;
+    for (ActorIndex i = 0; i < simulation.population().size(); ++i) {
+        const Actor& actor = simulation.population()[i];
+        if (simulation.brainName(actor) == "b" && actor.isHuman())
+            watchedB = i;
+    }
+    ASSERT_NE(watchedB, noActor);
     simulation.setWatchedActor(watchedB);
-    std::int32_t x = watchedB->x(), y = watchedB->y();
+    std::int32_t x = simulation.population()[watchedB].x, y = simulation.population()[watchedB].y;
 
     simulation.removeBrain(1);
     EXPECT_EQ(outbreak.brains.brainNames(), (std::vector<std::string> { "a", "c" }));
     EXPECT_EQ(outbreak.namesCounted().count("b"), 0u);
-    EXPECT_EQ(simulation.watchedActor(), nullptr);
-    EXPECT_EQ(simulation.board().at(x, y), (Cell {}));
+    EXPECT_EQ(simulation.watchedActor(), noActor);
+    EXPECT_EQ(simulation.board().kind(x, y), CellKind::Empty);
+    EXPECT_EQ(simulation.occupant(x, y), noActor);
     EXPECT_TRUE(simulation.fullRedrawPending());
     EXPECT_NE(outbreak.brains.brainColour("b"), unlistedBrainColour) << "it keeps its colour until the next reload";
 
+    // A watched being that stays is followed through the renumbering: the last being
+    // of "a" comes after beings of "c", which go.
+    ActorIndex lastOfA = noActor;
+    for (ActorIndex i = 0; i < simulation.population().size(); ++i)
+        if (simulation.brainName(simulation.population()[i]) == "a")
+            lastOfA = i;
+    std::uint32_t serial = simulation.population()[lastOfA].serialNumber;
+    simulation.setWatchedActor(lastOfA);
     simulation.removeBrain(1);
+    ASSERT_NE(simulation.watchedActor(), noActor);
+    EXPECT_LT(simulation.watchedActor(), lastOfA);
+    EXPECT_EQ(simulation.population()[simulation.watchedActor()].serialNumber, serial);
     EXPECT_EQ(outbreak.brains.brainNames(), std::vector<std::string> { "a" });
     EXPECT_EQ(outbreak.namesCounted().count("c"), 0u);
 
@@ -99,14 +113,15 @@ TEST(PopulationOperations, KillingAllZombiesClearsTheirCellsAndAsksForARepaint)
 {
     ListedOutbreak outbreak({});
     Simulation& simulation = outbreak.simulation;
-    Actor& zombie = simulation.population().front();
+    const Actor& zombie = simulation.population()[0];
     ASSERT_EQ(zombie.kind(), CellKind::Zombie);
-    std::int32_t x = zombie.x(), y = zombie.y();
-    simulation.setWatchedActor(&zombie);
+    std::int32_t x = zombie.x, y = zombie.y;
+    simulation.setWatchedActor(0);
     simulation.killAllZombies();
     EXPECT_EQ(simulation.population().size(), 59u);
-    EXPECT_EQ(simulation.board().at(x, y), (Cell {}));
-    EXPECT_EQ(simulation.watchedActor(), nullptr);
+    EXPECT_EQ(simulation.board().kind(x, y), CellKind::Empty);
+    EXPECT_EQ(simulation.occupant(x, y), noActor);
+    EXPECT_EQ(simulation.watchedActor(), noActor);
 
     simulation.frameStep(Drawing::Off);
     EXPECT_FALSE(simulation.fullRedrawPending());
@@ -127,7 +142,7 @@ TEST(PopulationOperations, RestartTurnsEveryoneIntoPlainHumansAndTheFirstIntoAZo
     std::int32_t frame = simulation.frameNumber();
     simulation.restartBoard();
     EXPECT_EQ(outbreak.namesCounted(), (std::map<std::string, int> { { "Human", 62 }, { "Zombie", 1 } }));
-    EXPECT_EQ(simulation.population().front().kind(), CellKind::Zombie);
+    EXPECT_EQ(simulation.population()[0].kind(), CellKind::Zombie);
     EXPECT_EQ(simulation.frameNumber(), frame);
     EXPECT_TRUE(simulation.stopped());
     EXPECT_EQ(simulation.history().find("a")->samples.size(), 11u);
@@ -149,38 +164,40 @@ TEST(PopulationOperations, PlacingConvertsTheBeingThereOrAddsOneButNeverOnAWall)
     std::int32_t wallX = -1, wallY = -1, emptyX = -1, emptyY = -1;
     for (std::int32_t y = 0; y < board.height(); ++y) {
         for (std::int32_t x = 0; x < board.width(); ++x) {
-            if (board.at(x, y).kind == CellKind::Wall && wallX < 0)
+            if (board.kind(x, y) == CellKind::Wall && wallX < 0)
                 wallX = x, wallY = y;
-            if (board.at(x, y).kind == CellKind::Empty && emptyX < 0)
+            if (board.kind(x, y) == CellKind::Empty && emptyX < 0)
                 emptyX = x, emptyY = y;
         }
     }
     ASSERT_GE(wallX, 0);
-    EXPECT_EQ(simulation.placeBeing(wallX, wallY, CellKind::Zombie, ""), nullptr);
+    EXPECT_EQ(simulation.placeBeing(wallX, wallY, CellKind::Zombie, ""), noActor);
     EXPECT_EQ(simulation.population().size(), size);
     EXPECT_FALSE(simulation.fullRedrawPending());
 
-    // A being that marked its cell: beings placed on one cell share it until the
-    // last of them to move marks it.
-    Actor* marked = nullptr;
-    for (Actor* actor : simulation.population())
-        if (!marked && board.at(actor->x(), actor->y()).occupant == actor && actor->kind() == CellKind::Human)
-            marked = actor;
-    ASSERT_NE(marked, nullptr);
-    EXPECT_EQ(simulation.placeBeing(marked->x(), marked->y(), CellKind::Zombie, "ignored"), marked);
-    EXPECT_EQ(marked->kind(), CellKind::Zombie);
-    EXPECT_EQ(marked->brainName(), "Zombie");
-    EXPECT_EQ(simulation.placeBeing(marked->x(), marked->y(), CellKind::Human, "a"), marked);
-    EXPECT_EQ(marked->kind(), CellKind::Human);
-    EXPECT_EQ(marked->brainName(), "a");
+    // A being that marked its cell is converted in place.
+    ActorIndex marked = noActor;
+    for (ActorIndex i = 0; i < size && marked == noActor; ++i) {
+        const Actor& actor = simulation.population()[i];
+        if (actor.isHuman() && simulation.occupant(actor.x, actor.y) == i)
+            marked = i;
+    }
+    ASSERT_NE(marked, noActor);
+    const Actor& being = simulation.population()[marked];
+    EXPECT_EQ(simulation.placeBeing(being.x, being.y, CellKind::Zombie, "ignored"), marked);
+    EXPECT_EQ(being.kind(), CellKind::Zombie);
+    EXPECT_EQ(simulation.brainName(being), "Zombie");
+    EXPECT_EQ(simulation.placeBeing(being.x, being.y, CellKind::Human, "a"), marked);
+    EXPECT_EQ(being.kind(), CellKind::Human);
+    EXPECT_EQ(simulation.brainName(being), "a");
+    EXPECT_NE(being.record, Actor::noRecord) << "a human of a brain has its record";
     EXPECT_EQ(simulation.population().size(), size);
     EXPECT_TRUE(simulation.fullRedrawPending());
 
-    Actor* added = simulation.placeBeing(emptyX, emptyY, CellKind::Zombie, "");
-    ASSERT_NE(added, nullptr);
-    EXPECT_EQ(&simulation.population()[size], added);
-    EXPECT_EQ(added->brainName(), "Zombie");
-    EXPECT_EQ(added->x(), emptyX);
+    ActorIndex added = simulation.placeBeing(emptyX, emptyY, CellKind::Zombie, "");
+    EXPECT_EQ(added, size);
+    EXPECT_EQ(simulation.brainName(simulation.population()[added]), "Zombie");
+    EXPECT_EQ(simulation.population()[added].x, emptyX);
     // Not yet marked: a second placement there adds a second being.
     simulation.placeBeing(emptyX, emptyY, CellKind::Human, "Human");
     EXPECT_EQ(simulation.population().size(), size + 2);

@@ -31,13 +31,6 @@ inline void PrintTo(Direction direction, std::ostream* out)
         *out << "Direction(" << code << ")";
 }
 
-inline void PrintTo(const Cell& cell, std::ostream* out)
-{
-    *out << "{";
-    PrintTo(cell.kind, out);
-    *out << ", " << static_cast<const void*>(cell.occupant) << "}";
-}
-
 inline void PrintTo(Colour colour, std::ostream* out)
 {
     *out << "(" << int { colour.red } << ", " << int { colour.green } << ", " << int { colour.blue } << ")";

@@ -5,11 +5,13 @@
 // wants them.
 
 #include "Printers.h"
-#include "brains/BrainRegistry.h"
 #include "sim/Actor.h"
 #include "sim/Board.h"
+#include "sim/BrainHost.h"
+#include "sim/BrainNames.h"
 #include "sim/Population.h"
 #include "sim/Random.h"
+#include "sim/World.h"
 
 #include <functional>
 #include <string>
@@ -18,14 +20,16 @@ namespace shamblex::test {
 
 struct TestWorld {
     Random random;
-    BrainRegistry brains;
+    NoBrains noBrains;
+    BrainHost* brains = &noBrains;
+    BrainNames names;
     Board board;
     Population population;
 
     TestWorld(std::int32_t width, std::int32_t height)
     {
         board.reset(width, height, Terrain::OpenArena, random);
-        population.prepare(width, height, 8);
+        population.prepare(width, height, 16);
     }
 
     // A being at (x, y) with the given kind and directions, already marked on its
@@ -33,25 +37,33 @@ struct TestWorld {
     Actor& put(std::int32_t x, std::int32_t y, CellKind kind, Direction look, Direction move,
         const std::string& brainName = "Human")
     {
-        Actor& actor = population.append(random);
-        if (kind == CellKind::Zombie)
-            actor.becomeKind(CellKind::Zombie);
-        else
-            actor.becomeHuman(brainName, random);
+        ActorIndex index = population.append(freshHuman(x, y));
+        if (kind == CellKind::Zombie) {
+            population.becomeKind(index, CellKind::Zombie);
+        } else {
+            BrainId brain = names.intern(brainName);
+            population.becomeHuman(index, brain, !names.followsBuiltInRule(brain), random);
+        }
+        Actor& actor = population[index];
         actor.lookDirection = static_cast<std::uint32_t>(look);
         actor.moveDirection = static_cast<std::uint32_t>(move);
-        actor.setPosition(x, y);
-        population.refile(actor);
-        board.cell(x, y) = { kind, &actor };
+        board.setKindAt(board.index(x, y), kind);
+        population.mark(index);
         return actor;
     }
 
-    void wall(std::int32_t x, std::int32_t y) { board.cell(x, y) = { CellKind::Wall, nullptr }; }
+    ActorIndex indexOf(const Actor& actor) const { return static_cast<ActorIndex>(&actor - &population[0]); }
+
+    void wall(std::int32_t x, std::int32_t y) { board.setKindAt(board.index(x, y), CellKind::Wall); }
+    CellKind kind(std::int32_t x, std::int32_t y) const { return board.kind(x, y); }
 
     World world(ZombieMind mind = ZombieMind::Smart, WallEating eating = WallEating::Off)
     {
-        return World { population, board, random, brains, mind, eating };
+        names.bind(*brains);
+        return World { board, population, random, names, *brains, mind, eating };
     }
+
+    void update(Actor& actor, World& w) { w.update(indexOf(actor)); }
 };
 
 // The first generator state, counting up from 0, whose draws satisfy `wanted`: a way

@@ -1,6 +1,6 @@
 #include "../../brains/BrainLibraries.h"
 #include "brains/BrainRegistry.h"
-#include "shell/PlatformLibraryLoader.h"
+#include "platform/PlatformLibraryLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ protected:
         ASSERT_EQ(registry.brainNames(), std::vector<std::string> { "wanderwit" });
     }
 
-    void call(BrainRecord& record) { registry.runBrain("wanderwit", record); }
+    void call(BrainRecord& record) { registry.callBrain(registry.findBrain("wanderwit"), record, {}); }
 
     // Seeds rand() so that its first draws satisfy `wanted`, and seeds it again
     // there; returns the seed.

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace shamblex {
+
+// A file's bytes, read as data: nothing of it runs. The platform supplies one for a
+// file it has opened without blocking and found to be a regular file.
+class FileBytes {
+public:
+    virtual ~FileBytes() = default;
+    virtual std::uint64_t size() const = 0;
+    // Reads `length` bytes at `offset`; false when they do not all lie in the file or
+    // the read fails.
+    virtual bool read(std::uint64_t offset, void* into, std::size_t length) = 0;
+};
+
+// The kind of library this program can load.
+struct HostBinary {
+    enum class Format {
+        Elf,
+        Pe,
+    };
+    Format format = Format::Elf;
+    std::uint16_t machine = 0; // ELF e_machine or PE Machine of this program's own code
+    bool is64Bit = true;
+};
+
+// Reads a library file as data and says why it cannot be a brain for this program:
+// not a library of the host's format, built for another machine, a program or an
+// object file, truncated (headers or tables outside the file), without an exported
+// ExecuteBrain, or (ELF) built with the old C++ string ABI, which would corrupt the
+// status text the host and the brain share. Nothing when the file looks like a brain
+// that may be loaded. Reads no more than the headers and the export tables.
+std::optional<std::string> whyNotABrain(FileBytes&, const HostBinary&);
+
+}

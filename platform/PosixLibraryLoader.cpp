@@ -1,0 +1,149 @@
+// Brain libraries on Linux and other POSIX systems: ordinary ELF shared libraries
+// that keep the ".dll" suffix, so a brain's file and brain name are the same on
+// every platform. The suffix is matched exactly, as a POSIX file system does.
+#include "platform/PlatformLibraryLoader.h"
+
+#include "brains/BrainFileCheck.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace shamblex {
+
+namespace {
+
+// What this program loads: an ELF shared object of its own machine.
+HostBinary hostBinary()
+{
+#if defined(__x86_64__)
+    return { HostBinary::Format::Elf, 62, true };
+#elif defined(__aarch64__)
+    return { HostBinary::Format::Elf, 183, true };
+#elif defined(__i386__)
+    return { HostBinary::Format::Elf, 3, false };
+#elif defined(__arm__)
+    return { HostBinary::Format::Elf, 40, false };
+#elif defined(__riscv) && __riscv_xlen == 64
+    return { HostBinary::Format::Elf, 243, true };
+#else
+#error "Tell hostBinary() which ELF machine this is"
+#endif
+}
+
+// A file read by offset, never through a stream that could block or run anything.
+class DescriptorBytes final : public FileBytes {
+public:
+    DescriptorBytes(int descriptor, std::uint64_t size)
+        : m_descriptor(descriptor)
+        , m_size(size)
+    {
+    }
+    ~DescriptorBytes() override { close(m_descriptor); }
+    DescriptorBytes(const DescriptorBytes&) = delete;
+    DescriptorBytes& operator=(const DescriptorBytes&) = delete;
+
+    std::uint64_t size() const override { return m_size; }
+    bool read(std::uint64_t offset, void* into, std::size_t length) override
+    {
+        if (offset > m_size || length > m_size - offset)
+            return false;
+        auto* out = static_cast<char*>(into);
+        while (length > 0) {
+            ssize_t got = pread(m_descriptor, out, length, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            out += got;
+            offset += static_cast<std::uint64_t>(got);
+            length -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+private:
+    int m_descriptor;
+    std::uint64_t m_size;
+};
+
+class PosixLibraryLoader final : public LibraryLoader {
+public:
+    std::vector<std::string> findLibraries(const std::string& folder, std::string& error) override
+    {
+        std::vector<std::string> names;
+        DIR* directory = opendir(folder.c_str());
+        if (!directory) {
+            error = std::strerror(errno);
+            return names;
+        }
+        while (const dirent* entry = readdir(directory)) {
+            std::string_view name = entry->d_name;
+            if (name.size() >= 4 && name.substr(name.size() - 4) == ".dll")
+                names.emplace_back(name);
+        }
+        closedir(directory);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::optional<std::string> inspect(const std::string& path) override
+    {
+        // Opened without blocking, so that a FIFO named like a brain cannot stall the
+        // scan, and checked to be a regular file before a byte is read.
+        int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (descriptor < 0)
+            return "cannot be read: " + std::string(std::strerror(errno));
+        struct stat status {};
+        if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+            bool folder = S_ISDIR(status.st_mode);
+            close(descriptor);
+            return folder ? "a folder, not a library" : "not a regular file";
+        }
+        DescriptorBytes bytes(descriptor, static_cast<std::uint64_t>(status.st_size));
+        return whyNotABrain(bytes, hostBinary());
+    }
+
+    Handle load(const std::string& path, std::string& error) override
+    {
+        dlerror();
+        // RTLD_LOCAL keeps each brain's symbols to itself, so two brains may both
+        // define the same helper names.
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char* reason = dlerror();
+            error = reason ? reason : "unknown reason";
+        }
+        return handle;
+    }
+
+    void* findExport(Handle handle, const char* name) override
+    {
+        dlerror();
+        return dlsym(handle, name);
+    }
+
+    void release(Handle handle) override { dlclose(handle); }
+
+    std::string pathInFolder(const std::string& folder, const std::string& fileName) override
+    {
+        // A path with a slash is loaded from exactly there, never searched for.
+        if (folder.empty())
+            return "./" + fileName;
+        return folder.back() == '/' ? folder + fileName : folder + "/" + fileName;
+    }
+};
+
+}
+
+std::unique_ptr<LibraryLoader> makePlatformLibraryLoader()
+{
+    return std::make_unique<PosixLibraryLoader>();
+}
+
+}

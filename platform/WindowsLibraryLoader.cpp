@@ -1,0 +1,170 @@
+// Brain libraries on Windows: DLLs found with the system's file search, which
+// ignores letter case, and loaded from their full path so that the system's library
+// search cannot pick up a file of the same name from elsewhere.
+#include "platform/PlatformLibraryLoader.h"
+
+#include "brains/BrainFileCheck.h"
+
+#include <algorithm>
+
+#include <windows.h>
+
+namespace shamblex {
+
+namespace {
+
+std::string systemMessage(DWORD code)
+{
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+            | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length && text ? std::string(text, length) : "error " + std::to_string(code);
+    if (text)
+        LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
+// What this program loads: a PE DLL of its own machine.
+HostBinary hostBinary()
+{
+#if defined(__x86_64__) || defined(_M_X64)
+    return { HostBinary::Format::Pe, 0x8664, true };
+#elif defined(__aarch64__) || defined(_M_ARM64)
+    return { HostBinary::Format::Pe, 0xaa64, true };
+#else
+    return { HostBinary::Format::Pe, 0x14c, false };
+#endif
+}
+
+// A file read by offset through its handle.
+class HandleBytes final : public FileBytes {
+public:
+    HandleBytes(HANDLE file, std::uint64_t size)
+        : m_file(file)
+        , m_size(size)
+    {
+    }
+    ~HandleBytes() override { CloseHandle(m_file); }
+    HandleBytes(const HandleBytes&) = delete;
+    HandleBytes& operator=(const HandleBytes&) = delete;
+
+    std::uint64_t size() const override { return m_size; }
+    bool read(std::uint64_t offset, void* into, std::size_t length) override
+    {
+        if (offset > m_size || length > m_size - offset)
+            return false;
+        auto* out = static_cast<char*>(into);
+        while (length > 0) {
+            OVERLAPPED at {};
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(length, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(m_file, out, chunk, &got, &at) || got == 0)
+                return false;
+            out += got;
+            offset += got;
+            length -= got;
+        }
+        return true;
+    }
+
+private:
+    HANDLE m_file;
+    std::uint64_t m_size;
+};
+
+class WindowsLibraryLoader final : public LibraryLoader {
+public:
+    std::vector<std::string> findLibraries(const std::string& folder, std::string& error) override
+    {
+        std::vector<std::string> names;
+        std::string pattern = pathInFolder(folder, "*.dll");
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            DWORD code = GetLastError();
+            if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES)
+                error = systemMessage(code);
+            return names;
+        }
+        do {
+            // "*.dll" also matches longer suffixes such as ".dllx" through 8.3 names;
+            // keep exactly the names that end in ".dll", in any case.
+            std::string name = found.cFileName;
+            if (name.size() >= 4 && lstrcmpiA(name.c_str() + name.size() - 4, ".dll") == 0)
+                names.push_back(name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::optional<std::string> inspect(const std::string& path) override
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            DWORD code = GetLastError();
+            DWORD attributes = GetFileAttributesA(path.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return "a folder, not a library";
+            return "cannot be read: " + systemMessage(code);
+        }
+        LARGE_INTEGER size {};
+        if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size)) {
+            CloseHandle(file);
+            return "not a regular file";
+        }
+        HandleBytes bytes(file, static_cast<std::uint64_t>(size.QuadPart));
+        return whyNotABrain(bytes, hostBinary());
+    }
+
+    Handle load(const std::string& path, std::string& error) override
+    {
+        // No error boxes for a broken file: the scan just goes on. The library is
+        // loaded from its full path, and its own dependencies are looked for beside
+        // it and in the system folder only, never in the working folder first.
+        UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        HMODULE module = LoadLibraryExA(path.c_str(), nullptr,
+            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+        DWORD code = GetLastError();
+        SetErrorMode(previous);
+        if (!module) {
+            // The system's messages name the file "%1"; say which it is.
+            error = systemMessage(code);
+            for (auto at = error.find("%1"); at != std::string::npos; at = error.find("%1"))
+                error.replace(at, 2, path);
+        }
+        return module;
+    }
+
+    void* findExport(Handle handle, const char* name) override
+    {
+        return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+    }
+
+    void release(Handle handle) override { FreeLibrary(static_cast<HMODULE>(handle)); }
+
+    std::string pathInFolder(const std::string& folder, const std::string& fileName) override
+    {
+        char full[MAX_PATH * 4];
+        DWORD length = GetFullPathNameA(folder.empty() ? "." : folder.c_str(), sizeof full, full, nullptr);
+        std::string base = length > 0 && length < sizeof full ? std::string(full, length) : folder;
+        if (!base.empty() && base.back() != '\\' && base.back() != '/')
+            base += '\\';
+        return base + fileName;
+    }
+};
+
+}
+
+std::unique_ptr<LibraryLoader> makePlatformLibraryLoader()
+{
+    return std::make_unique<WindowsLibraryLoader>();
+}
+
+}

@@ -1,0 +1,112 @@
+#include "render/DirtyRegion.h"
+
+#include <algorithm>
+
+namespace shamblex {
+
+void DirtyRegion::resize(std::int32_t width, std::int32_t height)
+{
+    m_width = std::max(width, 0);
+    m_height = std::max(height, 0);
+    m_columns = (m_width + tileWidth - 1) / tileWidth;
+    m_rows = (m_height + tileHeight - 1) / tileHeight;
+    m_tiles.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), 0);
+    m_marked = 0;
+    addAll();
+}
+
+void DirtyRegion::add(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height)
+{
+    std::int64_t x0 = std::max<std::int64_t>(left, 0);
+    std::int64_t y0 = std::max<std::int64_t>(top, 0);
+    std::int64_t x1 = std::min<std::int64_t>(left + width, m_width);
+    std::int64_t y1 = std::min<std::int64_t>(top + height, m_height);
+    if (width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1)
+        return;
+    auto firstColumn = static_cast<std::int32_t>(x0 / tileWidth);
+    auto lastColumn = static_cast<std::int32_t>((x1 - 1) / tileWidth);
+    auto firstRow = static_cast<std::int32_t>(y0 / tileHeight);
+    auto lastRow = static_cast<std::int32_t>((y1 - 1) / tileHeight);
+    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
+        std::uint8_t* tile = &m_tiles[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns)];
+        for (std::int32_t column = firstColumn; column <= lastColumn; ++column) {
+            m_marked += tile[column] == 0;
+            tile[column] = 1;
+        }
+    }
+}
+
+void DirtyRegion::addAll()
+{
+    std::fill(m_tiles.begin(), m_tiles.end(), 1);
+    m_marked = m_tiles.size();
+}
+
+void DirtyRegion::clear()
+{
+    if (m_marked == 0)
+        return;
+    std::fill(m_tiles.begin(), m_tiles.end(), 0);
+    m_marked = 0;
+}
+
+std::vector<Rectangle> DirtyRegion::rectangles() const
+{
+    std::vector<Rectangle> result;
+    if (m_marked == 0)
+        return result;
+    // Runs of the tile row above that may still grow downwards, by their first column.
+    std::vector<std::size_t> open;
+    std::vector<std::size_t> stillOpen;
+    for (std::int32_t row = 0; row < m_rows; ++row) {
+        const std::uint8_t* tiles = &m_tiles[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns)];
+        std::int32_t top = row * tileHeight;
+        std::int32_t height = std::min(tileHeight, m_height - top);
+        stillOpen.clear();
+        std::size_t next = 0; // the first open run not yet passed
+        for (std::int32_t column = 0; column < m_columns;) {
+            if (!tiles[column]) {
+                ++column;
+                continue;
+            }
+            std::int32_t start = column;
+            while (column < m_columns && tiles[column])
+                ++column;
+            std::int32_t left = start * tileWidth;
+            std::int32_t width = std::min(column * tileWidth, m_width) - left;
+            while (next < open.size() && result[open[next]].left < left)
+                ++next;
+            if (next < open.size() && result[open[next]].left == left && result[open[next]].width == width) {
+                result[open[next]].height += height;
+                stillOpen.push_back(open[next++]);
+            } else {
+                result.push_back({ left, top, width, height });
+                stillOpen.push_back(result.size() - 1);
+            }
+        }
+        open.swap(stillOpen);
+    }
+    return result;
+}
+
+Rectangle DirtyRegion::bounds() const
+{
+    if (m_marked == 0)
+        return {};
+    std::int32_t x0 = m_columns, y0 = m_rows, x1 = -1, y1 = -1;
+    for (std::int32_t row = 0; row < m_rows; ++row) {
+        for (std::int32_t column = 0; column < m_columns; ++column) {
+            if (!m_tiles[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(column)])
+                continue;
+            x0 = std::min(x0, column);
+            x1 = std::max(x1, column);
+            y0 = std::min(y0, row);
+            y1 = std::max(y1, row);
+        }
+    }
+    std::int32_t left = x0 * tileWidth;
+    std::int32_t top = y0 * tileHeight;
+    return { left, top, std::min((x1 + 1) * tileWidth, m_width) - left, std::min((y1 + 1) * tileHeight, m_height) - top };
+}
+
+}

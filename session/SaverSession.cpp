@@ -1,0 +1,319 @@
+#include "session/SaverSession.h"
+
+#include "brains/LibraryLoader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace shamblex {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 4> settingsVersionMark { '0', '.', '5', 0 };
+
+}
+
+std::array<std::uint8_t, 30> settingsFileBytes(const Settings& settings)
+{
+    std::array<std::uint8_t, 30> bytes {};
+    std::copy(settingsVersionMark.begin(), settingsVersionMark.end(), bytes.begin());
+    auto record = settings.toBytes();
+    std::copy(record.begin(), record.end(), bytes.begin() + settingsVersionMark.size());
+    return bytes;
+}
+
+std::optional<std::string> saveSettings(const Settings& settings, const std::string& path)
+{
+    auto bytes = settingsFileBytes(settings);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return std::string(std::strerror(errno));
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int error = errno;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written)
+        return std::string(std::strerror(error));
+    return std::nullopt;
+}
+
+SaverSession::SaverSession(SaverMode mode, std::unique_ptr<LibraryLoader> loader, Picture picture)
+    : m_mode(mode)
+    , m_picture(picture)
+    , m_brains(std::move(loader))
+{
+    if (drawn())
+        m_simulation.setDrawer(&m_painter);
+}
+
+bool SaverSession::create()
+{
+    if (drawn())
+        m_frame.create(initialFrameSize, initialFrameSize);
+    m_timerPeriod = initialTimerPeriod;
+    return m_simulation.newSimulation();
+}
+
+void SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, std::int32_t windowWidth,
+    std::int32_t windowHeight)
+{
+    if (clientWidth <= 0 || clientHeight <= 0)
+        return;
+    m_settings.windowWidth = windowWidth;
+    m_settings.windowHeight = windowHeight;
+    if (drawn()) {
+        m_frame.create(clientWidth, clientHeight);
+        m_painter.paintBackground();
+    }
+    m_simulation.requestFullRedraw();
+}
+
+void SaverSession::step(Drawing drawing)
+{
+    m_simulation.frameStep(drawn() ? drawing : Drawing::Off);
+    if (m_stepListener)
+        m_stepListener();
+}
+
+void SaverSession::tick()
+{
+    step(Drawing::On);
+    if (m_helpShown && drawn()) {
+        const Layout& l = layout();
+        m_help.draw(m_frame, l.boardLeft, l.boardTop);
+        m_painter.overdrawn({ l.boardLeft, l.boardTop, helpPageWidth, helpPageHeight });
+    }
+}
+
+void SaverSession::fastForward(int frames)
+{
+    for (int i = 0; i < frames; ++i)
+        step(Drawing::Off);
+    m_simulation.requestFullRedraw();
+}
+
+void SaverSession::newSimulationOr(const Settings& previous)
+{
+    if (!m_simulation.newSimulation())
+        m_settings = previous;
+}
+
+void SaverSession::run(Trigger trigger, char key, const CellPosition& cell)
+{
+    for (const SaverCommand& command : commands()) {
+        if (command.trigger != trigger || !command.modes.contains(m_mode))
+            continue;
+        if (trigger == Trigger::Key && command.keys.find(key) == std::string_view::npos)
+            continue;
+        (this->*command.run)(key, cell);
+        return;
+    }
+}
+
+void SaverSession::character(char typed)
+{
+    // A zero byte would match the end of no key list, but be clear about it.
+    if (typed != 0)
+        run(Trigger::Key, typed, {});
+}
+
+void SaverSession::removeBrainCommand(char key, const CellPosition&)
+{
+    m_simulation.removeBrain(key - '1');
+}
+
+void SaverSession::killZombiesCommand(char, const CellPosition&)
+{
+    m_simulation.killAllZombies();
+}
+
+void SaverSession::pauseCommand(char, const CellPosition&)
+{
+    m_simulation.setStopped(!m_simulation.stopped());
+}
+
+void SaverSession::restartBoardCommand(char, const CellPosition&)
+{
+    m_simulation.restartBoard();
+}
+
+void SaverSession::speedCommand(char, const CellPosition&)
+{
+    m_speedIndex = (m_speedIndex + 1) % static_cast<int>(speedCycle.size());
+    m_timerPeriod = speedCycle[static_cast<std::size_t>(m_speedIndex)];
+}
+
+void SaverSession::moreBeingsCommand(char, const CellPosition&)
+{
+    // No upper limit but the machine's: a count past the 32-bit range, or a
+    // population that does not fit, is not taken.
+    if (m_settings.beingCount > std::numeric_limits<std::int32_t>::max() - beingStep)
+        return;
+    Settings previous = m_settings;
+    m_settings.beingCount += beingStep;
+    newSimulationOr(previous);
+}
+
+void SaverSession::fewerBeingsCommand(char, const CellPosition&)
+{
+    if (m_settings.beingCount <= beingStep)
+        return;
+    Settings previous = m_settings;
+    m_settings.beingCount -= beingStep;
+    newSimulationOr(previous);
+}
+
+void SaverSession::fastForwardCommand(char key, const CellPosition&)
+{
+    fastForward(key == 'F' ? longFastForward : shortFastForward);
+}
+
+void SaverSession::newSimulationCommand(char, const CellPosition&)
+{
+    (void)m_simulation.newSimulation();
+}
+
+void SaverSession::smartZombiesCommand(char, const CellPosition&)
+{
+    toggle(m_settings.smartZombies);
+}
+
+void SaverSession::helpCommand(char, const CellPosition&)
+{
+    m_helpShown = !m_helpShown;
+    if (!m_helpShown)
+        m_simulation.requestFullRedraw();
+}
+
+void SaverSession::smallerCityCommand(char, const CellPosition&)
+{
+    Settings previous = m_settings;
+    if (m_settings.boardWidth > boardStep)
+        m_settings.boardWidth -= boardStep;
+    if (m_settings.boardHeight > boardStep)
+        m_settings.boardHeight -= boardStep;
+    newSimulationOr(previous);
+}
+
+void SaverSession::graphCommand(char, const CellPosition&)
+{
+    toggle(m_settings.showGraph);
+}
+
+void SaverSession::eatWallsCommand(char, const CellPosition&)
+{
+    toggle(m_settings.zombiesEatWalls);
+}
+
+void SaverSession::userColourCommand(char, const CellPosition&)
+{
+    toggle(m_settings.userColour);
+    m_simulation.requestFullRedraw();
+}
+
+void SaverSession::biggerCityCommand(char, const CellPosition&)
+{
+    // The new simulation refuses a board of more than 2^31 - 1 cells.
+    std::int64_t width = std::int64_t { m_settings.boardWidth } + boardStep;
+    std::int64_t height = std::int64_t { m_settings.boardHeight } + boardStep;
+    if (width * height > std::numeric_limits<std::int32_t>::max())
+        return;
+    Settings previous = m_settings;
+    m_settings.boardWidth = static_cast<std::int32_t>(width);
+    m_settings.boardHeight = static_cast<std::int32_t>(height);
+    newSimulationOr(previous);
+}
+
+void SaverSession::directionsCommand(char, const CellPosition&)
+{
+    toggle(m_settings.showDirections);
+    m_simulation.requestFullRedraw();
+}
+
+void SaverSession::arenaCommand(char, const CellPosition&)
+{
+    // Switching to an open arena clears the walls at once; switching back builds a
+    // city only with the next new simulation.
+    toggle(m_settings.cityBoard);
+    if (m_settings.cityBoard == 0)
+        m_simulation.clearWalls();
+}
+
+void SaverSession::reloadBrainsCommand(char, const CellPosition&)
+{
+    m_brains.reloadBrains(m_brainFolder);
+    (void)m_simulation.newSimulation();
+}
+
+void SaverSession::placeHumanCommand(char, const CellPosition& cell)
+{
+    // A brain is chosen in proportion to its living humans.
+    BrainId brain = BrainNames::human;
+    std::size_t humans = 0;
+    for (const Actor& actor : m_simulation.population())
+        humans += actor.isHuman();
+    if (humans > 0) {
+        std::size_t chosen = static_cast<std::size_t>(m_random.next()) % humans;
+        for (const Actor& actor : m_simulation.population()) {
+            if (actor.isHuman() && chosen-- == 0) {
+                brain = actor.brain;
+                break;
+            }
+        }
+    }
+    // The name is copied before the being it came from may be converted.
+    std::string name = m_simulation.brainNames().name(brain);
+    m_simulation.placeBeing(cell.column, cell.row, CellKind::Human, name);
+}
+
+void SaverSession::placeZombieCommand(char, const CellPosition& cell)
+{
+    m_simulation.placeBeing(cell.column, cell.row, CellKind::Zombie, "");
+}
+
+void SaverSession::watchCell(CellPosition cell)
+{
+    m_simulation.setWatchedActor(m_simulation.occupant(cell.column, cell.row));
+}
+
+void SaverSession::placeHuman(CellPosition cell)
+{
+    if (m_simulation.board().contains(cell.column, cell.row))
+        run(Trigger::LeftButton, 0, cell);
+}
+
+void SaverSession::placeZombie(CellPosition cell)
+{
+    if (m_simulation.board().contains(cell.column, cell.row))
+        run(Trigger::RightButton, 0, cell);
+}
+
+void SaverSession::pointerMoved(std::int32_t x, std::int32_t y)
+{
+    auto cell = layout().screenToCell(x, y);
+    m_simulation.setWatchedActor(cell ? m_simulation.occupant(cell->column, cell->row) : noActor);
+}
+
+void SaverSession::leftButtonReleased(std::int32_t x, std::int32_t y)
+{
+    if (auto cell = layout().screenToCell(x, y))
+        placeHuman(*cell);
+}
+
+void SaverSession::rightButtonReleased(std::int32_t x, std::int32_t y)
+{
+    if (auto cell = layout().screenToCell(x, y))
+        placeZombie(*cell);
+}
+
+std::optional<std::string> SaverSession::close()
+{
+    return saveSettings(m_settings, m_settingsFile);
+}
+
+}

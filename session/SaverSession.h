@@ -1,0 +1,173 @@
+#pragma once
+
+#include "brains/BrainRegistry.h"
+#include "render/Bitmap.h"
+#include "render/HelpOverlay.h"
+#include "render/ScenePainter.h"
+#include "session/SaverCommands.h"
+#include "sim/Random.h"
+#include "sim/Settings.h"
+#include "sim/Simulation.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace shamblex {
+
+class LibraryLoader;
+
+// Frame steps of a session with a picture draw into the frame bitmap; one without
+// (the runner when it saves no picture) has no bitmap and draws nothing.
+enum class Picture {
+    None,
+    Drawn,
+};
+
+// Everything one running saver consists of, and what its window does with each
+// message, as plain calls: the shells (Linux, Windows, the headless runner) turn
+// their events into these calls and present frame() after each tick. The session
+// owns the settings, the random generator, the brains, the simulation, the frame
+// bitmap and the help page; nothing of it is global, so tests build as many as they
+// like.
+//
+class SaverSession {
+public:
+    static constexpr std::int32_t initialFrameSize = 400;
+    static constexpr int initialTimerPeriod = 5; // milliseconds
+
+    // The loader may be null: brains then never load.
+    SaverSession(SaverMode, std::unique_ptr<LibraryLoader>, Picture = Picture::Drawn);
+    SaverSession(const SaverSession&) = delete;
+    SaverSession& operator=(const SaverSession&) = delete;
+
+    // The window was created: the 400 x 400 frame, the first simulation, the 5 ms
+    // timer. False when the first simulation did not fit in memory (the board then
+    // stays empty).
+    bool create();
+
+    // The window's client area changed size; the window's rectangle (frame included)
+    // goes into the settings. A zero width or height (minimised) changes nothing.
+    void resize(std::int32_t clientWidth, std::int32_t clientHeight, std::int32_t windowWidth,
+        std::int32_t windowHeight);
+
+    // A timer tick: one frame step, then the help page over it when help is shown.
+    // The shell then presents what frame() marks as damaged, and clears the damage.
+    void tick();
+
+    // A typed character runs its key command, when this mode runs it; characters
+    // without one are ignored. Case matters except for "S"/"s" and "E"/"e".
+    void character(char);
+
+    // Pointer and button positions are frame pixels (the window's client pixels).
+    // Moving the pointer picks the watched being: the being on the cell beneath, or
+    // none. Releasing the left button over a board cell places a human there, the
+    // right button a zombie.
+    void pointerMoved(std::int32_t x, std::int32_t y);
+    void leftButtonReleased(std::int32_t x, std::int32_t y);
+    void rightButtonReleased(std::int32_t x, std::int32_t y);
+
+    // The same commands by board cell, as the runner's script names them. The
+    // placing commands do nothing off the board.
+    void watchCell(CellPosition);
+    void placeHuman(CellPosition);
+    void placeZombie(CellPosition);
+
+    // The window is closing: writes the settings file. Its failure changes nothing
+    // (the window closes all the same); the result is the reason it failed, if it did.
+    std::optional<std::string> close();
+
+    // Every command a user can give, in the order the help texts list them.
+    static std::span<const SaverCommand> commands();
+
+    SaverMode mode() const { return m_mode; }
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
+    Random& random() { return m_random; }
+    BrainRegistry& brains() { return m_brains; }
+    Simulation& simulation() { return m_simulation; }
+    const Simulation& simulation() const { return m_simulation; }
+    Bitmap& frame() { return m_frame; }
+    const Bitmap& frame() const { return m_frame; }
+    const Layout& layout() const { return m_painter.layout(); }
+    // What draws the frame; the simulation calls it during frame steps.
+    ScenePainter& painter() { return m_painter; }
+    int timerPeriod() const { return m_timerPeriod; }
+    bool helpShown() const { return m_helpShown; }
+
+    // Called after every frame step the session runs, the fast-forward steps included.
+    void setStepListener(std::function<void()> listener) { m_stepListener = std::move(listener); }
+
+    // Where the settings file is written ("zombie.sav" in the working directory) and
+    // where the reload command looks for brains (the working directory).
+    void setSettingsFile(std::string path) { m_settingsFile = std::move(path); }
+    void setBrainFolder(std::string folder) { m_brainFolder = std::move(folder); }
+    const std::string& settingsFile() const { return m_settingsFile; }
+
+    // The timer periods the speed command cycles through, by speed index.
+    static constexpr std::array<int, 4> speedCycle { 1, 25, 75, 150 };
+    static constexpr std::int32_t beingStep = 100;
+    static constexpr std::int32_t boardStep = 50;
+    static constexpr int shortFastForward = 100;
+    static constexpr int longFastForward = 1000;
+
+private:
+    void step(Drawing);
+    void fastForward(int frames);
+    // Starts a new simulation with the changed settings; when it cannot be held, puts
+    // the settings back and lets the running simulation go on.
+    void newSimulationOr(const Settings& previous);
+    bool drawn() const { return m_picture == Picture::Drawn; }
+    void run(Trigger, char key, const CellPosition&);
+
+    // The commands of the table.
+    void removeBrainCommand(char key, const CellPosition&);
+    void killZombiesCommand(char, const CellPosition&);
+    void pauseCommand(char, const CellPosition&);
+    void restartBoardCommand(char, const CellPosition&);
+    void speedCommand(char, const CellPosition&);
+    void moreBeingsCommand(char, const CellPosition&);
+    void fewerBeingsCommand(char, const CellPosition&);
+    void fastForwardCommand(char key, const CellPosition&);
+    void newSimulationCommand(char, const CellPosition&);
+    void smartZombiesCommand(char, const CellPosition&);
+    void helpCommand(char, const CellPosition&);
+    void smallerCityCommand(char, const CellPosition&);
+    void graphCommand(char, const CellPosition&);
+    void eatWallsCommand(char, const CellPosition&);
+    void userColourCommand(char, const CellPosition&);
+    void biggerCityCommand(char, const CellPosition&);
+    void directionsCommand(char, const CellPosition&);
+    void arenaCommand(char, const CellPosition&);
+    void reloadBrainsCommand(char, const CellPosition&);
+    void placeHumanCommand(char, const CellPosition&);
+    void placeZombieCommand(char, const CellPosition&);
+
+    SaverMode m_mode;
+    Picture m_picture;
+    Settings m_settings;
+    Random m_random;
+    BrainRegistry m_brains;
+    Simulation m_simulation { m_settings, m_random, m_brains };
+    Bitmap m_frame;
+    ScenePainter m_painter { m_frame, m_simulation, m_settings, m_brains };
+    HelpOverlay m_help;
+    int m_timerPeriod = initialTimerPeriod;
+    int m_speedIndex = 0;
+    bool m_helpShown = false;
+    std::function<void()> m_stepListener;
+    std::string m_settingsFile = "zombie.sav";
+    std::string m_brainFolder = ".";
+};
+
+// The settings file: the version mark "0.5" with its terminating zero, then the 26
+// bytes of the settings record; 30 bytes in all.
+std::array<std::uint8_t, 30> settingsFileBytes(const Settings&);
+// Writes it; the reason it failed, if it did.
+std::optional<std::string> saveSettings(const Settings&, const std::string& path);
+
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "session/EndOnInput.h"
+#include "shell/linux/LinuxOptions.h"
+#include "shell/linux/SaverLoop.h"
+
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+
+namespace shamblex {
+
+// The saver in an SDL window: an ordinary resizable window in which every key and
+// mouse command works, or a full-screen screen saver that ends on input.
+class SdlScreen final : public SaverScreen {
+public:
+    // Opens the display and the window; null with the reason in `error` when there
+    // is no display to open.
+    static std::unique_ptr<SdlScreen> open(LinuxMode, std::string& error);
+    ~SdlScreen() override;
+
+    // Tells the session the window's size, as a window's first size message does.
+    void reportSize(SaverSession&);
+
+    bool handleEvents(SaverSession&) override;
+    void waitForEvents(std::chrono::milliseconds) override;
+    void present(const Bitmap&) override;
+    std::chrono::microseconds refreshInterval() const override;
+    bool wantsPresent() override;
+
+private:
+    SdlScreen(SDL_Window*, LinuxMode);
+    bool end(SaverSession&);
+    bool movedTooFar() const;
+
+    SDL_Window* m_window = nullptr;
+    LinuxMode m_mode = LinuxMode::Window;
+    bool m_exposed = false;
+    bool m_hadFocus = false;
+    EndOnInput m_endOnInput;
+};
+
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "shell/linux/SaverLoop.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace shamblex {
+
+// The saver as an XScreenSaver hack: it draws into a window that the screen-saver
+// daemon owns (or the root window), follows that window's size by asking for it,
+// takes no input (the daemon ends it), and ends cleanly on SIGTERM. It leaves the
+// desktop's own screen saver alone.
+class X11HackScreen final : public SaverScreen {
+public:
+    // Opens the display and the window (the root window when none is named); null
+    // with the reason in `error` when either cannot be opened.
+    static std::unique_ptr<X11HackScreen> open(std::optional<std::uint64_t> windowId, std::string& error);
+    ~X11HackScreen() override;
+
+    // Asks the window for its size and tells the session when it changed.
+    void followSize(SaverSession&);
+
+    bool handleEvents(SaverSession&) override;
+    void waitForEvents(std::chrono::milliseconds) override;
+    void present(const Bitmap&) override;
+    std::chrono::microseconds refreshInterval() const override;
+
+private:
+    struct Connection;
+    explicit X11HackScreen(std::unique_ptr<Connection>);
+
+    std::unique_ptr<Connection> m_x;
+    std::int32_t m_width = 0;
+    std::int32_t m_height = 0;
+    std::chrono::steady_clock::time_point m_nextSizeCheck;
+    std::vector<char> m_pixels;
+};
+
+}

@@ -1,0 +1,2 @@
+// Rendering knows nothing of the running saver above it.
+#include "session/SaverSession.h"

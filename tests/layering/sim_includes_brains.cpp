@@ -1,0 +1,2 @@
+// The simulation sees brains only through its BrainHost: the registry is above it.
+#include "brains/BrainRegistry.h"

@@ -1,0 +1,54 @@
+#include "shell/linux/LinuxOptions.h"
+
+#include <gtest/gtest.h>
+
+using namespace shamblex;
+
+namespace {
+
+LinuxOptions optionsOf(std::vector<std::string_view> arguments, std::optional<std::string_view> daemonWindow = {})
+{
+    auto parsed = parseLinuxOptions(arguments, daemonWindow);
+    if (auto* error = std::get_if<LinuxUsageError>(&parsed))
+        ADD_FAILURE() << error->message;
+    return std::get_if<LinuxOptions>(&parsed) ? std::get<LinuxOptions>(parsed) : LinuxOptions {};
+}
+
+bool refused(std::vector<std::string_view> arguments, std::optional<std::string_view> daemonWindow = {})
+{
+    return std::holds_alternative<LinuxUsageError>(parseLinuxOptions(arguments, daemonWindow));
+}
+
+}
+
+TEST(LinuxOptions, PicksTheModeAsXScreenSaverAndUsersPassIt)
+{
+    EXPECT_EQ(optionsOf({}).mode, LinuxMode::Window);
+    EXPECT_EQ(optionsOf({ "--fullscreen" }).mode, LinuxMode::FullScreen);
+
+    LinuxOptions hex = optionsOf({ "-window-id", "0x2a00007" });
+    EXPECT_EQ(hex.mode, LinuxMode::Hack);
+    EXPECT_EQ(hex.windowId, 0x2a00007u);
+    EXPECT_EQ(optionsOf({ "--window-id", "44040199" }).windowId, 44040199u);
+
+    LinuxOptions root = optionsOf({ "-root" });
+    EXPECT_EQ(root.mode, LinuxMode::Hack);
+    EXPECT_FALSE(root.windowId) << "the root window";
+    EXPECT_EQ(optionsOf({ "--root" }, "0x400001").windowId, 0x400001u) << "the daemon's window";
+    EXPECT_EQ(optionsOf({}, "12345").mode, LinuxMode::Hack) << "started by a daemon without arguments";
+    EXPECT_EQ(optionsOf({ "--window-id", "7" }, "12345").windowId, 7u) << "an explicit id wins";
+    EXPECT_TRUE(optionsOf({ "--help" }).showHelp);
+}
+
+TEST(LinuxOptions, RefusesWhatItCannotRead)
+{
+    EXPECT_TRUE(refused({ "--window-id" }));
+    EXPECT_TRUE(refused({ "--window-id", "0x" }));
+    EXPECT_TRUE(refused({ "--window-id", "12abc" }));
+    EXPECT_TRUE(refused({ "--window-id", "0" }));
+    EXPECT_TRUE(refused({ "--window-id", "-5" }));
+    EXPECT_TRUE(refused({ "--window-id", "0x1ffffffffffffffff" }));
+    EXPECT_TRUE(refused({ "--root" }, "not-a-window"));
+    EXPECT_TRUE(refused({ "--frobnicate" }));
+    EXPECT_NE(linuxUsageText().find("\"?\""), std::string::npos) << "the help points to the in-program help key";
+}
