@@ -5,19 +5,25 @@
 // addition, an ordinary window), runs the message loop, and hands every message to
 // the saver's ScreenSaverProc, which passes it on to DefScreenSaverProc here.
 //
-// Full screen, the saver ends on input: a key, a mouse button, losing activation,
-// or the pointer moving more than a few pixels from where it was at the start. The
-// platform sends WM_MOUSEMOVE also when nothing moved, so positions are compared,
-// not messages counted. The preview and the ordinary window never end on input.
+// Full screen, the saver ends on input, by the rule every shell shares
+// (EndOnInput): a key, a mouse button, losing activation, or the pointer moving away
+// from where it was at the start. The platform sends WM_MOUSEMOVE also when nothing
+// moved, so positions are compared, not messages counted. The preview and the
+// ordinary window never end on input.
+//
+// The screen-saver API itself keeps hMainInstance, hMainWindow and fChildPreview as
+// globals, and we define them as it declares them. The framework's own state lives
+// with the saver window, as a window property.
 #include "shell/windows/ScreenSaverFramework.h"
 
+#include "session/EndOnInput.h"
 #include "shell/windows/SaverCommandLine.h"
+#include "sim/Settings.h"
 
 #include <windows.h>
 
 #include <scrnsave.h>
 
-#include <cstdlib>
 
 HINSTANCE hMainInstance = nullptr;
 HWND hMainWindow = nullptr;
@@ -33,24 +39,23 @@ enum class WindowKind {
     Ordinary,
 };
 
-// A pointer that moves no more than this stays a mouse nudged by accident.
-constexpr LONG moveTolerance = 4;
-// The ordinary window's size at start: the settings' window size.
-constexpr int ordinaryWidth = 1000;
-constexpr int ordinaryHeight = 700;
 constexpr char windowClassName[] = "WindowsScreenSaverClass";
+constexpr char frameworkProperty[] = "ShamblexScreenSaverFramework";
 
-// The framework's own state; the platform's library keeps the same in globals,
-// since the window procedure API leaves no other place for it.
+// What the framework knows of the saver window it runs.
 struct Framework {
     WindowKind kind = WindowKind::FullScreen;
-    POINT startCursor {};
+    shamblex::EndOnInput endOnInput;
     bool closeRequested = false;
 };
-Framework framework;
+
+Framework* frameworkOf(HWND window)
+{
+    return static_cast<Framework*>(GetPropA(window, frameworkProperty));
+}
 
 // Posts WM_CLOSE once; every further trigger while the saver closes is ignored.
-void endSaver(HWND window)
+void endSaver(HWND window, Framework& framework)
 {
     if (framework.closeRequested)
         return;
@@ -58,13 +63,12 @@ void endSaver(HWND window)
     PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
-bool pointerMovedAway()
+bool endsSaver(const Framework& framework, shamblex::UserInput input)
 {
+    if (input != shamblex::UserInput::PointerMove)
+        return framework.endOnInput.ends(input);
     POINT now;
-    if (!GetCursorPos(&now))
-        return false;
-    return std::labs(now.x - framework.startCursor.x) > moveTolerance
-        || std::labs(now.y - framework.startCursor.y) > moveTolerance;
+    return GetCursorPos(&now) && framework.endOnInput.ends(input, now.x, now.y);
 }
 
 // The platform declares the saver's dialog procedure as returning a BOOL; the
@@ -88,6 +92,7 @@ int runConfigurationDialog(HINSTANCE instance, std::optional<std::uint64_t> owne
 
 int runSaverWindow(HINSTANCE instance, WindowKind kind, HWND parent)
 {
+    Framework framework;
     framework.kind = kind;
     fChildPreview = kind == WindowKind::Preview;
 
@@ -106,14 +111,16 @@ int runSaverWindow(HINSTANCE instance, WindowKind kind, HWND parent)
     HWND window = nullptr;
     switch (kind) {
     case WindowKind::FullScreen: {
-        GetCursorPos(&framework.startCursor);
+        POINT start {};
+        GetCursorPos(&start);
+        framework.endOnInput = shamblex::EndOnInput(start.x, start.y);
         // The virtual screen spans every monitor; its origin may be negative.
         int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
         int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
         int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
         int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
         window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClassName, "Shamblex", WS_POPUP | WS_VISIBLE,
-            left, top, width, height, nullptr, nullptr, instance, nullptr);
+            left, top, width, height, nullptr, nullptr, instance, &framework);
         if (window)
             ShowCursor(FALSE);
         break;
@@ -122,12 +129,13 @@ int runSaverWindow(HINSTANCE instance, WindowKind kind, HWND parent)
         RECT client;
         GetClientRect(parent, &client);
         window = CreateWindowExA(0, windowClassName, "Preview", WS_CHILD | WS_VISIBLE, 0, 0, client.right,
-            client.bottom, parent, nullptr, instance, nullptr);
+            client.bottom, parent, nullptr, instance, &framework);
         break;
     }
     case WindowKind::Ordinary:
         window = CreateWindowExA(0, windowClassName, "Shamblex", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-            CW_USEDEFAULT, ordinaryWidth, ordinaryHeight, nullptr, nullptr, instance, nullptr);
+            CW_USEDEFAULT, shamblex::defaultWindowWidth, shamblex::defaultWindowHeight, nullptr, nullptr, instance,
+            &framework);
         break;
     }
     if (!window)
@@ -136,11 +144,14 @@ int runSaverWindow(HINSTANCE instance, WindowKind kind, HWND parent)
     if (kind != WindowKind::Preview)
         SetForegroundWindow(window);
 
+    // Full screen, a key ends the saver and nothing more: no character is made of it.
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
+        if (kind != WindowKind::FullScreen)
+            TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    UnregisterClassA(windowClassName, instance);
     return static_cast<int>(message.wParam);
 }
 
@@ -148,31 +159,45 @@ int runSaverWindow(HINSTANCE instance, WindowKind kind, HWND parent)
 
 LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (framework.kind == WindowKind::FullScreen && window == hMainWindow) {
+    // The framework's state comes with the window's creation and goes with it.
+    if (message == WM_NCCREATE) {
+        auto* framework = static_cast<Framework*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (framework)
+            SetPropA(window, frameworkProperty, framework);
+    } else if (message == WM_NCDESTROY) {
+        RemovePropA(window, frameworkProperty);
+    }
+    Framework* framework = frameworkOf(window);
+    if (framework && framework->kind == WindowKind::FullScreen) {
+        using shamblex::UserInput;
         switch (message) {
         case WM_SETCURSOR:
             SetCursor(nullptr);
             return TRUE;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
+            if (endsSaver(*framework, UserInput::KeyPress))
+                endSaver(window, *framework);
+            break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:
-            endSaver(window);
+            if (endsSaver(*framework, UserInput::ButtonPress))
+                endSaver(window, *framework);
             break;
         case WM_MOUSEMOVE:
-            if (pointerMovedAway())
-                endSaver(window);
+            if (endsSaver(*framework, UserInput::PointerMove))
+                endSaver(window, *framework);
             break;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE)
-                endSaver(window);
+            if (LOWORD(wParam) == WA_INACTIVE && endsSaver(*framework, UserInput::FocusLost))
+                endSaver(window, *framework);
             break;
         case WM_ACTIVATEAPP:
         case WM_NCACTIVATE:
-            if (!wParam)
-                endSaver(window);
+            if (!wParam && endsSaver(*framework, UserInput::FocusLost))
+                endSaver(window, *framework);
             break;
         case WM_SYSCOMMAND:
             // While it runs, nothing closes or restarts the saver but the saver itself.
@@ -194,7 +219,6 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
-
 
 int runScreenSaver(HINSTANCE instance, const char* commandLine)
 {

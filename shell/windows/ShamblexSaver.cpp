@@ -1,6 +1,9 @@
 // The saver's part of the screen-saver contract: ScreenSaverProc turns the window's
-// messages into calls on the saver session and shows the frame, one block copy per
-// tick; the configuration dialog holds no settings.
+// messages into calls on the saver session and shows what the frame step drew; the
+// configuration dialog holds no settings.
+//
+// Each saver window owns its session (kept in the window's user data from WM_CREATE
+// to WM_NCDESTROY), so nothing of the saver is global.
 #include "render/Bitmap.h"
 #include "platform/PlatformLibraryLoader.h"
 #include "session/SaverSession.h"
@@ -9,6 +12,7 @@
 
 #include <scrnsave.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -17,34 +21,76 @@ using shamblex::SaverSession;
 
 constexpr UINT_PTR frameTimer = 0;
 
-// The one session of this program, made when the window is created. The window
-// procedure API leaves no other place for it.
-std::unique_ptr<SaverSession> session;
-int timerPeriod = 0;
+// One saver window's session and the timer period it runs at.
+struct SaverWindow {
+    SaverSession session;
+    int timerPeriod = 0;
 
-// Copies the whole frame to the window at (0, 0): it is a top-down 24-bit DIB whose
-// rows are padded to four bytes, exactly the frame bitmap's layout.
-void present(HDC deviceContext)
+    explicit SaverWindow(shamblex::SaverMode mode)
+        : session(mode, shamblex::makePlatformLibraryLoader())
+    {
+    }
+};
+
+SaverWindow* saverOf(HWND window)
 {
-    const shamblex::Bitmap& frame = session->frame();
-    if (frame.isEmpty())
+    return reinterpret_cast<SaverWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// A full-screen saver is a pop-up, a preview a child; anything else is an ordinary
+// window in which every command works.
+shamblex::SaverMode modeOf(const CREATESTRUCTA& creation)
+{
+    if (creation.style & WS_CHILD)
+        return shamblex::SaverMode::Preview;
+    if (creation.style & WS_POPUP)
+        return shamblex::SaverMode::FullScreen;
+    return shamblex::SaverMode::Window;
+}
+
+// Copies a rectangle of the frame to the window at the same place. The frame is a
+// top-down 24-bit DIB whose rows are padded to four bytes; the rows of the rectangle
+// are handed over as a DIB of their own, so that no bottom-up arithmetic is involved.
+void present(HDC deviceContext, const shamblex::Bitmap& frame, const shamblex::Rectangle& area)
+{
+    if (frame.isEmpty() || area.width <= 0 || area.height <= 0)
         return;
     BITMAPINFO description {};
     description.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     description.bmiHeader.biWidth = frame.width();
-    description.bmiHeader.biHeight = -frame.height();
+    description.bmiHeader.biHeight = -area.height;
     description.bmiHeader.biPlanes = 1;
-    description.bmiHeader.biBitCount = 24;
+    description.bmiHeader.biBitCount = shamblex::Bitmap::bitsPerPixel;
     description.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(deviceContext, 0, 0, static_cast<DWORD>(frame.width()), static_cast<DWORD>(frame.height()), 0, 0,
-        0, static_cast<UINT>(frame.height()), frame.bits(), &description, DIB_RGB_COLORS);
+    SetDIBitsToDevice(deviceContext, area.left, area.top, static_cast<DWORD>(area.width),
+        static_cast<DWORD>(area.height), area.left, 0, 0, static_cast<UINT>(area.height), frame.row(area.top),
+        &description, DIB_RGB_COLORS);
 }
 
-void followTimer(HWND window)
+void presentAll(HDC deviceContext, shamblex::Bitmap& frame)
 {
-    if (session->timerPeriod() != timerPeriod) {
-        timerPeriod = session->timerPeriod();
-        SetTimer(window, frameTimer, static_cast<UINT>(timerPeriod), nullptr);
+    present(deviceContext, frame, { 0, 0, frame.width(), frame.height() });
+    frame.clearDamage();
+}
+
+// After a tick only what the step wrote goes to the screen; nothing at all when it
+// wrote nothing (a paused outbreak).
+void presentDamage(HWND window, shamblex::Bitmap& frame)
+{
+    if (frame.damage().isEmpty())
+        return;
+    HDC deviceContext = GetDC(window);
+    for (const shamblex::Rectangle& area : frame.damage().rectangles())
+        present(deviceContext, frame, area);
+    ReleaseDC(window, deviceContext);
+    frame.clearDamage();
+}
+
+void followTimer(HWND window, SaverWindow& saver)
+{
+    if (saver.session.timerPeriod() != saver.timerPeriod) {
+        saver.timerPeriod = saver.session.timerPeriod();
+        SetTimer(window, frameTimer, static_cast<UINT>(saver.timerPeriod), nullptr);
     }
 }
 
@@ -58,61 +104,78 @@ std::int32_t pointerY(LPARAM lParam)
     return static_cast<std::int32_t>(HIWORD(lParam));
 }
 
+void handle(HWND window, SaverWindow& saver, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SaverSession& session = saver.session;
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        break;
+    case WM_SIZE: {
+        RECT rectangle;
+        GetWindowRect(window, &rectangle);
+        session.resize(LOWORD(lParam), HIWORD(lParam), rectangle.right - rectangle.left,
+            rectangle.bottom - rectangle.top);
+        break;
+    }
+    case WM_CLOSE:
+        // A failure to write the settings never stops the close.
+        if (auto error = session.close())
+            std::fprintf(stderr, "shamblex: cannot write the settings to '%s': %s\n", session.settingsFile().c_str(),
+                error->c_str());
+        SendMessageA(window, WM_DESTROY, 0, 0);
+        break;
+    case WM_CHAR:
+        session.character(static_cast<char>(wParam & 0xFF));
+        followTimer(window, saver);
+        break;
+    case WM_TIMER:
+        session.tick();
+        presentDamage(window, session.frame());
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC deviceContext = BeginPaint(window, &paint);
+        presentAll(deviceContext, session.frame());
+        EndPaint(window, &paint);
+        break;
+    }
+    case WM_ERASEBKGND:
+        // Painting the frame here leaves nothing for a background to flicker over.
+        presentAll(reinterpret_cast<HDC>(wParam), session.frame());
+        break;
+    case WM_MOUSEMOVE:
+        session.pointerMoved(pointerX(lParam), pointerY(lParam));
+        break;
+    case WM_LBUTTONUP:
+        session.leftButtonReleased(pointerX(lParam), pointerY(lParam));
+        break;
+    case WM_RBUTTONUP:
+        session.rightButtonReleased(pointerX(lParam), pointerY(lParam));
+        break;
+    default:
+        break;
+    }
+}
+
 }
 
 LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CREATE && !session) {
-        session = std::make_unique<SaverSession>(shamblex::Picture::Drawn, shamblex::makePlatformLibraryLoader());
-        session->create();
-        timerPeriod = 0;
-        followTimer(window);
-    } else if (session) {
-        switch (message) {
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            break;
-        case WM_SIZE: {
-            RECT rectangle;
-            GetWindowRect(window, &rectangle);
-            session->resize(LOWORD(lParam), HIWORD(lParam), rectangle.right - rectangle.left,
-                rectangle.bottom - rectangle.top);
-            break;
-        }
-        case WM_CLOSE:
-            // A failure to write the settings never stops the close.
-            session->close();
-            SendMessageA(window, WM_DESTROY, 0, 0);
-            break;
-        case WM_CHAR:
-            session->character(static_cast<char>(wParam & 0xFF));
-            followTimer(window);
-            break;
-        case WM_TIMER: {
-            session->tick();
-            HDC deviceContext = GetDC(window);
-            present(deviceContext);
-            ReleaseDC(window, deviceContext);
-            break;
-        }
-        case WM_ERASEBKGND:
-            // Painting the frame here leaves nothing for a background to flicker over.
-            present(reinterpret_cast<HDC>(wParam));
-            break;
-        case WM_MOUSEMOVE:
-            session->pointerMoved(pointerX(lParam), pointerY(lParam));
-            break;
-        case WM_LBUTTONUP:
-            session->leftButtonReleased(pointerX(lParam), pointerY(lParam));
-            break;
-        case WM_RBUTTONUP:
-            session->rightButtonReleased(pointerX(lParam), pointerY(lParam));
-            break;
-        default:
-            break;
-        }
+    if (message == WM_CREATE && !saverOf(window)) {
+        auto saver = std::make_unique<SaverWindow>(modeOf(*reinterpret_cast<CREATESTRUCTA*>(lParam)));
+        saver->session.create();
+        followTimer(window, *saver);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(saver.release()));
+    } else if (SaverWindow* saver = saverOf(window)) {
+        handle(window, *saver, message, wParam, lParam);
     }
-    return DefScreenSaverProc(window, message, wParam, lParam);
+    LRESULT result = DefScreenSaverProc(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        delete saverOf(window);
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    }
+    return result;
 }
 
 WINBOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
