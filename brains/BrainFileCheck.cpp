@@ -181,6 +181,11 @@ std::optional<std::string> checkElf(FileBytes& file, const HostBinary& host)
     if (type != 3)
         return notALibrary;
 
+    // Every table the header points at lies inside the file, or the file was cut.
+    std::uint64_t sectionHeaders = field<std::uint64_t>(header, 40);
+    std::uint64_t sectionTableSize = std::uint64_t { field<std::uint16_t>(header, 58) } * field<std::uint16_t>(header, 60);
+    if (sectionHeaders != 0 && (sectionHeaders > file.size() || sectionTableSize > file.size() - sectionHeaders))
+        return truncated;
     std::uint64_t programHeaders = field<std::uint64_t>(header, 32);
     std::uint16_t programHeaderSize = field<std::uint16_t>(header, 54);
     std::uint16_t programHeaderCount = field<std::uint16_t>(header, 56);
@@ -307,6 +312,9 @@ std::optional<std::string> checkPe(FileBytes& file, const HostBinary& host)
     std::uint16_t sectionCount = field<std::uint16_t>(header, 6);
     std::uint16_t optionalSize = field<std::uint16_t>(header, 20);
     std::uint16_t characteristics = field<std::uint16_t>(header, 22);
+    std::uint32_t symbolTable = field<std::uint32_t>(header, 12);
+    if (symbolTable > file.size())
+        return truncated;
     if (host.format != HostBinary::Format::Pe)
         return "built for Windows";
     if (machine != host.machine)

@@ -3,6 +3,7 @@
 #include "brains/BrainCallState.h"
 
 #include <exception>
+#include <new>
 #include <utility>
 
 namespace shamblex {
@@ -45,10 +46,16 @@ std::string brainNameOf(std::string_view fileName)
 BrainRegistry::BrainRegistry(std::unique_ptr<LibraryLoader> loader)
     : m_loader(std::move(loader))
 {
+    if (m_loader) {
+        if (void* room = m_loader->guardedRecordRoom())
+            m_guarded = new (room) BrainRecord;
+    }
 }
 
 BrainRegistry::~BrainRegistry()
 {
+    if (m_guarded)
+        m_guarded->~BrainRecord();
     if (!m_loader)
         return;
     for (BrainEntry& entry : m_table) {
@@ -92,8 +99,13 @@ void BrainRegistry::loadBrains(const std::string& folder)
             m_skipped.push_back({ fileName, *reason });
             continue;
         }
+        // Loading runs the library's start-up code: an exit there is the brain's.
         std::string error;
+        BrainCallState& state = brainCallState();
+        state.frame.store(loadingFrame, std::memory_order_relaxed);
+        state.brain.store(fileName.c_str(), std::memory_order_release);
         LibraryLoader::Handle module = m_loader->load(path, error);
+        state.brain.store(nullptr, std::memory_order_release);
         if (!module) {
             m_skipped.push_back({ fileName, "does not load: " + error });
             continue;
@@ -187,9 +199,16 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BrainRecord& record, const B
     state.being.store(site.being, std::memory_order_relaxed);
     state.calls.fetch_add(1, std::memory_order_relaxed);
     state.brain.store(entry.name.c_str(), std::memory_order_release);
+    // The brain works on the record in the guarded room, where a write past its end
+    // faults at once; the record moves there and back, so its contents persist.
+    BrainRecord* working = &record;
+    if (m_guarded) {
+        *m_guarded = std::move(record);
+        working = m_guarded;
+    }
     BrainCallOutcome outcome = BrainCallOutcome::Ran;
     try {
-        entry.execute(&record);
+        entry.execute(working);
     } catch (const std::exception& thrown) {
         disable(entry, thrown.what(), site);
         outcome = BrainCallOutcome::Disabled;
@@ -198,6 +217,8 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BrainRecord& record, const B
         outcome = BrainCallOutcome::Disabled;
     }
     state.brain.store(nullptr, std::memory_order_release);
+    if (m_guarded)
+        record = std::move(*m_guarded);
 
     if (record.statusText.size() > maximumStatusText)
         record.statusText = record.statusText.substr(0, maximumStatusText);

@@ -105,6 +105,7 @@ private:
     void disable(BrainEntry&, const std::string& what, const BrainCallSite&);
 
     std::unique_ptr<LibraryLoader> m_loader;
+    BrainRecord* m_guarded = nullptr; // the record every call works on, in the loader's guarded room
     std::deque<BrainEntry> m_table; // never shrinks: slots and name addresses stay
     std::map<std::string, int, std::less<>> m_slots;
     std::vector<std::string> m_brainNames;

@@ -37,6 +37,13 @@ public:
 
     // The path of `fileName` inside `folder`, as the platform's loader wants it.
     virtual std::string pathInFolder(const std::string& folder, const std::string& fileName) = 0;
+
+    // Room for one BrainRecord whose last byte is followed by memory that faults when
+    // touched, or null where the platform has none. A brain works on the record
+    // there, so that a write past its end is caught at once, inside the call that
+    // made it, instead of corrupting whatever lies next. The room lives as long as the
+    // loader.
+    virtual void* guardedRecordRoom() { return nullptr; }
 };
 
 }

@@ -2,6 +2,7 @@
 
 #include "cli/OutputFile.h"
 #include "render/PngEncoder.h"
+#include "platform/BrainGuard.h"
 #include "platform/PlatformLibraryLoader.h"
 #include "session/SaverSession.h"
 
@@ -74,11 +75,14 @@ private:
     void applySettings();
     bool loadBrains();
     bool openOutputs();
+    void discardOutputs();
     bool finishOutputs();
     void step();
-    void afterStep();
+    // After every step the session runs; false once an interrupt asks the run to stop.
+    bool afterStep();
     void writeDump();
     void writeBoardDump();
+    bool writePicture();
     // One line on the error stream; control characters (a file name may hold a line
     // break) are shown as '?' so that a message stays one line.
     void report(std::string message)
@@ -104,6 +108,7 @@ private:
 
     std::array<OutputFile, SlotCount> m_files;
     std::int64_t m_stepsRun = 0;
+    Interrupt m_interrupt = Interrupt::None;
     Line m_line;
 };
 
@@ -115,6 +120,7 @@ void Run::applySettings()
 bool Run::loadBrains()
 {
     const auto& folder = m_options.settings.brainsDirectory;
+    m_brains.setReporter([this](std::string_view line) { report(std::string(line)); });
     if (!folder)
         return true;
     // Loaded exactly as the reload command loads the working directory.
@@ -145,24 +151,42 @@ bool Run::openOutputs()
                 shared = true;
             }
         }
-        if (!shared && !m_files[slot].open(path, m_output)) {
-            report("cannot write '" + path + "'");
+        if (shared)
+            continue;
+        if (auto reason = m_files[slot].open(path, m_output)) {
+            report("cannot write '" + path + "': " + *reason);
+            discardOutputs();
             return false;
         }
     }
     return true;
 }
 
+void Run::discardOutputs()
+{
+    for (int slot = SlotCount - 1; slot >= 0; --slot)
+        m_files[slot].discard();
+}
+
 bool Run::finishOutputs()
 {
+    // A run with a failed write leaves every old file as it was.
+    for (OutputFile& file : m_files) {
+        if (file.isOpen() && !file.healthy()) {
+            report("writing '" + file.path() + "' failed: " + file.failure());
+            discardOutputs();
+            return false;
+        }
+    }
     // Outputs that share a stream were opened after its owner; finishing in reverse
-    // closes every stream after its last user.
+    // completes every stream after its last user.
     bool ok = true;
     for (int slot = SlotCount - 1; slot >= 0; --slot) {
         if (!m_files[slot].isOpen())
             continue;
-        if (!m_files[slot].finish()) {
-            report("writing '" + m_files[slot].path() + "' failed");
+        std::string path = m_files[slot].path();
+        if (auto reason = m_files[slot].finish()) {
+            report("writing '" + path + "' failed: " + *reason);
             ok = false;
         }
     }
@@ -175,7 +199,7 @@ void Run::step()
     m_session.tick();
 }
 
-void Run::afterStep()
+bool Run::afterStep()
 {
     ++m_stepsRun;
     if (m_files[Stats].isOpen()) {
@@ -187,6 +211,8 @@ void Run::afterStep()
     }
     if (m_files[Dump].isOpen() && m_options.dumpEvery && m_stepsRun % *m_options.dumpEvery == 0)
         writeDump();
+    m_interrupt = interruptRequested();
+    return m_interrupt == Interrupt::None;
 }
 
 void Run::writeDump()
@@ -225,35 +251,54 @@ void Run::writeBoardDump()
     }
 }
 
+bool Run::writePicture()
+{
+    std::vector<std::uint8_t> png = encodePng(m_session.frame());
+    if (png.empty()) {
+        report("the picture of " + std::to_string(m_session.frame().width()) + "x"
+            + std::to_string(m_session.frame().height()) + " pixels could not be encoded");
+        return false;
+    }
+    m_files[Png].write(png.data(), png.size());
+    return true;
+}
+
 int Run::execute()
 {
+    // Everything that can be checked is checked before any output is touched: the
+    // brain folder, the memory for the first simulation, then the output folders.
     applySettings();
-    if (!openOutputs())
+    if (!loadBrains())
         return 1;
-    if (!loadBrains()) {
-        finishOutputs();
+    m_session.setStepListener([this] { return afterStep(); });
+    if (!m_session.create()) {
+        report("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
+            + " cells with " + std::to_string(m_settings.beingCount) + " beings does not fit in memory");
         return 1;
     }
+    // The window reports its client size, as after a saver window's creation.
+    if (m_options.pngFile) {
+        m_session.resize(m_options.windowWidth, m_options.windowHeight, m_options.windowWidth, m_options.windowHeight);
+        if (m_session.frame().isEmpty()) {
+            report("a picture of " + std::to_string(m_options.windowWidth) + "x"
+                + std::to_string(m_options.windowHeight) + " pixels does not fit in memory");
+            return 1;
+        }
+    }
+    if (!openOutputs())
+        return 1;
     if (m_files[Stats].isOpen())
         m_files[Stats].write(statsHeader);
     if (m_files[Dump].isOpen())
         m_files[Dump].write(dumpHeader);
 
-    m_session.setStepListener([this] { afterStep(); });
-    if (!m_session.create()) {
-        report("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
-            + " cells with " + std::to_string(m_settings.beingCount) + " beings does not fit in memory");
-        finishOutputs();
-        return 1;
-    }
-    // The window reports its client size, as after a saver window's creation.
-    if (m_options.pngFile)
-        m_session.resize(m_options.windowWidth, m_options.windowHeight, m_options.windowWidth, m_options.windowHeight);
-
+    auto running = [this] { return m_interrupt == Interrupt::None; };
     for (const ScriptCommand& command : m_options.script) {
+        if (!running())
+            break;
         switch (command.kind) {
         case ScriptCommand::Kind::Step:
-            for (std::int32_t i = 0; i < command.count; ++i)
+            for (std::int32_t i = 0; i < command.count && running(); ++i)
                 step();
             break;
         case ScriptCommand::Kind::Key:
@@ -272,20 +317,28 @@ int Run::execute()
             break;
         }
     }
-    for (std::int32_t i = 0; i < m_options.frames; ++i)
+    for (std::int32_t i = 0; i < m_options.frames && running(); ++i)
         step();
 
+    // An interrupted run ends as if it had been asked for this many steps: the files
+    // hold every whole step and the final outputs, and are renamed into place.
     if (m_files[Dump].isOpen())
         writeDump();
     if (m_files[BoardDump].isOpen())
         writeBoardDump();
-    if (m_files[Png].isOpen()) {
-        std::vector<std::uint8_t> png = encodePng(m_session.frame());
-        if (png.empty())
-            report("the picture could not be encoded");
-        m_files[Png].write(png.data(), png.size());
+    bool pictured = !m_files[Png].isOpen() || writePicture();
+    if (!pictured) {
+        discardOutputs();
+        return 1;
     }
-    return finishOutputs() ? 0 : 1;
+    if (!finishOutputs())
+        return 1;
+    if (m_interrupt != Interrupt::None) {
+        report("interrupted after frame " + std::to_string(m_simulation.frameNumber())
+            + "; the outputs hold every step until then");
+        return interruptStatus(m_interrupt);
+    }
+    return 0;
 }
 
 }

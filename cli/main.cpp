@@ -3,6 +3,7 @@
 // bug reports.
 #include "cli/CommandLine.h"
 #include "cli/Runner.h"
+#include "platform/BrainGuard.h"
 
 #include <cstdio>
 #include <string_view>
@@ -30,5 +31,9 @@ int main(int argc, char** argv)
         std::fputs(shamblex::cli::usageText().c_str(), stdout);
         return 0;
     }
+    // A brain that crashes or exits ends the run with its own status and a line
+    // that names it; an interrupt stops the run after the current frame step.
+    shamblex::guardBrainCalls("shamblex-cli");
+    shamblex::watchInterrupts();
     return shamblex::cli::run(options, stdout, stderr);
 }

@@ -4,6 +4,7 @@
 #include "platform/PlatformLibraryLoader.h"
 
 #include "brains/BrainFileCheck.h"
+#include "brains/BrainRecord.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +76,33 @@ private:
 
 class PosixLibraryLoader final : public LibraryLoader {
 public:
+    PosixLibraryLoader() = default;
+    ~PosixLibraryLoader() override
+    {
+        if (m_room != MAP_FAILED)
+            munmap(m_room, 2 * m_page);
+    }
+    PosixLibraryLoader(const PosixLibraryLoader&) = delete;
+    PosixLibraryLoader& operator=(const PosixLibraryLoader&) = delete;
+
+    void* guardedRecordRoom() override
+    {
+        // Two pages: the record ends where the first one does, and the second one
+        // may not be touched at all.
+        if (m_room == MAP_FAILED) {
+            m_page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+            m_room = mmap(nullptr, 2 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (m_room == MAP_FAILED)
+                return nullptr;
+            if (mprotect(static_cast<char*>(m_room) + m_page, m_page, PROT_NONE) != 0) {
+                munmap(m_room, 2 * m_page);
+                m_room = MAP_FAILED;
+                return nullptr;
+            }
+        }
+        return static_cast<char*>(m_room) + m_page - sizeof(BrainRecord);
+    }
+
     std::vector<std::string> findLibraries(const std::string& folder, std::string& error) override
     {
         std::vector<std::string> names;
@@ -137,6 +166,10 @@ public:
             return "./" + fileName;
         return folder.back() == '/' ? folder + fileName : folder + "/" + fileName;
     }
+
+private:
+    void* m_room = MAP_FAILED;
+    std::size_t m_page = 0;
 };
 
 }

@@ -4,6 +4,7 @@
 #include "platform/PlatformLibraryLoader.h"
 
 #include "brains/BrainFileCheck.h"
+#include "brains/BrainRecord.h"
 
 #include <algorithm>
 
@@ -79,6 +80,35 @@ private:
 
 class WindowsLibraryLoader final : public LibraryLoader {
 public:
+    WindowsLibraryLoader() = default;
+    ~WindowsLibraryLoader() override
+    {
+        if (m_room)
+            VirtualFree(m_room, 0, MEM_RELEASE);
+    }
+    WindowsLibraryLoader(const WindowsLibraryLoader&) = delete;
+    WindowsLibraryLoader& operator=(const WindowsLibraryLoader&) = delete;
+
+    void* guardedRecordRoom() override
+    {
+        // Two pages: the record ends where the first one does, and the second one
+        // may not be touched at all.
+        if (!m_room) {
+            SYSTEM_INFO system;
+            GetSystemInfo(&system);
+            m_page = system.dwPageSize;
+            m_room = VirtualAlloc(nullptr, 2 * m_page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+            DWORD previous = 0;
+            if (m_room && !VirtualProtect(static_cast<char*>(m_room) + m_page, m_page, PAGE_NOACCESS, &previous)) {
+                VirtualFree(m_room, 0, MEM_RELEASE);
+                m_room = nullptr;
+            }
+            if (!m_room)
+                return nullptr;
+        }
+        return static_cast<char*>(m_room) + m_page - sizeof(BrainRecord);
+    }
+
     std::vector<std::string> findLibraries(const std::string& folder, std::string& error) override
     {
         std::vector<std::string> names;
@@ -158,6 +188,10 @@ public:
             base += '\\';
         return base + fileName;
     }
+
+private:
+    void* m_room = nullptr;
+    std::size_t m_page = 0;
 };
 
 }

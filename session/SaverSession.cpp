@@ -73,11 +73,10 @@ void SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, s
     m_simulation.requestFullRedraw();
 }
 
-void SaverSession::step(Drawing drawing)
+bool SaverSession::step(Drawing drawing)
 {
     m_simulation.frameStep(drawn() ? drawing : Drawing::Off);
-    if (m_stepListener)
-        m_stepListener();
+    return !m_stepListener || m_stepListener();
 }
 
 void SaverSession::tick()
@@ -92,8 +91,10 @@ void SaverSession::tick()
 
 void SaverSession::fastForward(int frames)
 {
-    for (int i = 0; i < frames; ++i)
-        step(Drawing::Off);
+    for (int i = 0; i < frames; ++i) {
+        if (!step(Drawing::Off))
+            break;
+    }
     m_simulation.requestFullRedraw();
 }
 

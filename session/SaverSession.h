@@ -99,8 +99,9 @@ public:
     int timerPeriod() const { return m_timerPeriod; }
     bool helpShown() const { return m_helpShown; }
 
-    // Called after every frame step the session runs, the fast-forward steps included.
-    void setStepListener(std::function<void()> listener) { m_stepListener = std::move(listener); }
+    // Called after every frame step the session runs, the fast-forward steps included;
+    // when it returns false, a fast forward stops after that step.
+    void setStepListener(std::function<bool()> listener) { m_stepListener = std::move(listener); }
 
     // Where the settings file is written ("zombie.sav" in the working directory) and
     // where the reload command looks for brains (the working directory).
@@ -116,7 +117,8 @@ public:
     static constexpr int longFastForward = 1000;
 
 private:
-    void step(Drawing);
+    // Runs one frame step; false when the listener asks to stop.
+    bool step(Drawing);
     void fastForward(int frames);
     // Starts a new simulation with the changed settings; when it cannot be held, puts
     // the settings back and lets the running simulation go on.
@@ -159,7 +161,7 @@ private:
     int m_timerPeriod = initialTimerPeriod;
     int m_speedIndex = 0;
     bool m_helpShown = false;
-    std::function<void()> m_stepListener;
+    std::function<bool()> m_stepListener;
     std::string m_settingsFile = "zombie.sav";
     std::string m_brainFolder = ".";
 };

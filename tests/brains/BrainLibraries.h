@@ -7,6 +7,7 @@
 #include "brains/BrainRecord.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include <filesystem>
@@ -20,8 +21,13 @@
 
 namespace shamblex::test {
 
-inline const std::string countingBrainPath = SHAMBLEX_COUNTING_BRAIN;
-inline const std::string noEntryPointPath = SHAMBLEX_NO_ENTRY_POINT;
+// The test plug-ins lie in a folder of their own, each named after its target.
+inline std::string testPlugin(const std::string& target)
+{
+    return (std::filesystem::path(SHAMBLEX_TEST_PLUGINS) / (target + ".dll")).string();
+}
+inline const std::string countingBrainPath = testPlugin("test_counting_brain");
+inline const std::string noEntryPointPath = testPlugin("test_no_entry_point");
 inline const std::string wanderwitPath = SHAMBLEX_WANDERWIT;
 
 inline void copyLibrary(const std::string& from, const TempDirectory& folder, const std::string& name)
@@ -36,6 +42,16 @@ inline std::uint32_t callsOf(const BrainRecord& record)
     std::uint32_t calls;
     std::memcpy(&calls, record.memory, sizeof calls);
     return calls;
+}
+
+inline void setEnvironment(const char* name, const std::string& value)
+{
+#if defined(_WIN32)
+    _putenv_s(name, value.c_str());
+    SetEnvironmentVariableA(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
 }
 
 // Whether the library at this path is loaded in the process.

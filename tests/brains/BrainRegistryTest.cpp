@@ -6,7 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <map>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 using namespace shamblex;
 using namespace shamblex::test;
@@ -23,31 +29,129 @@ std::vector<std::string> skippedNames(const BrainRegistry& registry)
 
 }
 
-TEST(BrainRegistry, LoadsOnlyLibrariesThatExportExecuteBrainAndSkipsTheRest)
+namespace {
+
+// A copy of a library with bytes changed at an offset.
+void patchedCopy(const std::string& from, const TempDirectory& folder, const std::string& name, std::uint64_t offset,
+    std::initializer_list<std::uint8_t> bytes)
+{
+    std::string data = readFile(from);
+    std::size_t at = static_cast<std::size_t>(offset);
+    for (std::uint8_t byte : bytes)
+        data[at++] = static_cast<char>(byte);
+    writeFile(folder.file(name), data);
+}
+
+// Where a library says which machine it was built for.
+std::uint64_t machineFieldOf(const std::string& library)
+{
+    std::string data = readFile(library);
+    if (data.rfind("MZ", 0) == 0) {
+        std::uint32_t header;
+        std::memcpy(&header, data.data() + 0x3c, 4);
+        return header + 4;
+    }
+    return 18; // ELF e_machine
+}
+
+}
+
+TEST(BrainRegistry, ScanningReadsEveryFileAsDataAndLoadsOnlyRealBrains)
 {
     TempDirectory folder;
-    copyLibrary(countingBrainPath, folder, "a.dll");
-    copyLibrary(noEntryPointPath, folder, "b.dll");
+    copyLibrary(countingBrainPath, folder, "good.dll");
+    copyLibrary(noEntryPointPath, folder, "plain.dll");
+    copyLibrary(testPlugin("test_startup_marker"), folder, "marker.dll");
     writeFile(folder.file("text.dll"), "this is not a library");
     writeFile(folder.file("empty.dll"), "");
-    std::filesystem::create_directory(folder.path() / "x.dll");
-    copyLibrary(countingBrainPath, folder, "ignored.so");
+    std::string wanderwit = readFile(wanderwitPath);
+    writeFile(folder.file("truncated.dll"), wanderwit.substr(0, wanderwit.size() / 2));
+    patchedCopy(wanderwitPath, folder, "arm.dll", machineFieldOf(wanderwitPath),
+#if defined(_WIN32)
+        { 0x64, 0xaa }
+#else
+        { 183, 0 }
+#endif
+    );
+    std::filesystem::create_directory(folder.path() / "folder.dll");
+    for (const char* reserved : { "Human.dll", "Zombie.dll", ".dll" })
+        copyLibrary(countingBrainPath, folder, reserved);
+    std::map<std::string, std::string> expected {
+        { ".dll", "a brain needs a name before \".dll\"" },
+        { "Human.dll", "the name \"Human\" is the built-in humans' own" },
+        { "Zombie.dll", "the name \"Zombie\" is the zombies' own" },
+        { "arm.dll", "built for ARM64" },
+        { "empty.dll", "an empty file" },
+        { "folder.dll", "a folder, not a library" },
+        { "marker.dll", "exports no ExecuteBrain" },
+        { "plain.dll", "exports no ExecuteBrain" },
+        { "text.dll", "not a library" },
+        { "truncated.dll", "truncated" },
+    };
+#if !defined(_WIN32)
+    copyLibrary(testPlugin("test_brain_old_abi"), folder, "oldabi.dll");
+    expected["oldabi.dll"] = "built with the old C++ string ABI";
+    ASSERT_EQ(mkfifo(folder.file("pipe.dll").c_str(), 0600), 0);
+    expected["pipe.dll"] = "not a regular file";
+#endif
+    std::string marker = folder.file("marker-was-loaded");
+    setEnvironment("SHAMBLEX_MARKER", marker);
 
     BrainRegistry registry(makePlatformLibraryLoader());
     registry.reloadBrains(folder.path().string());
-    EXPECT_EQ(registry.brainNames(), std::vector<std::string> { "a" });
-    EXPECT_EQ(registry.brainColour("a"), (Colour { 255, 0, 0 }));
-    EXPECT_EQ(skippedNames(registry), (std::vector<std::string> { "b.dll", "empty.dll", "text.dll", "x.dll" }));
-    EXPECT_FALSE(isLibraryLoaded(folder.file("b.dll"))) << "a file that is no brain is never loaded";
-    EXPECT_TRUE(isLibraryLoaded(folder.file("a.dll")));
+    EXPECT_EQ(registry.brainNames(), std::vector<std::string> { "good" });
+    EXPECT_EQ(registry.brainColour("good"), (Colour { 255, 0, 0 }));
+    std::map<std::string, std::string> skipped;
+    for (const auto& library : registry.skippedLibraries())
+        skipped[library.fileName] = library.reason;
+    EXPECT_EQ(skipped, expected);
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "a library's start-up code ran during the scan";
+    EXPECT_FALSE(isLibraryLoaded(folder.file("plain.dll"))) << "a file that is no brain is never loaded";
+    EXPECT_TRUE(isLibraryLoaded(folder.file("good.dll")));
 
     BrainRecord being;
-    registry.callBrain(registry.findBrain("a"), being, {});
+    registry.callBrain(registry.findBrain("good"), being, {});
     EXPECT_EQ(callsOf(being), 1u);
-    EXPECT_EQ(registry.findBrain("b"), -1);
-    EXPECT_EQ(registry.findBrain("Human"), -1);
+    EXPECT_EQ(registry.findBrain("plain"), -1);
     EXPECT_EQ(registry.brainColour("Human"), unlistedBrainColour);
-    EXPECT_EQ(registry.brainColour("Zombie"), unlistedBrainColour);
+}
+
+TEST(BrainRegistry, ScanningAFolderOfSystemLibrariesRunsNothing)
+{
+    // A folder full of libraries that are no brains, as a saver started in the
+    // system's own folder would scan: none is loaded, none of their start-up code
+    // runs, and the scan takes no longer than reading their headers.
+    TempDirectory folder;
+    copyLibrary(testPlugin("test_startup_marker"), folder, "marker.dll");
+    std::string marker = folder.file("marker-was-loaded");
+    setEnvironment("SHAMBLEX_MARKER", marker);
+#if defined(_WIN32)
+    char system[MAX_PATH];
+    ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    std::string scanned = system;
+    const std::string unloaded = scanned + "\\d3d9.dll"; // a library this program never uses
+    ASSERT_FALSE(isLibraryLoaded(unloaded));
+#else
+    int copied = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/x86_64-linux-gnu")) {
+        if (copied == 200 || !entry.is_regular_file() || entry.path().string().find(".so") == std::string::npos)
+            continue;
+        copyLibrary(entry.path().string(), folder, "system" + std::to_string(copied++) + ".dll");
+    }
+    ASSERT_GT(copied, 50) << "too few system libraries to scan";
+    std::string scanned = folder.path().string();
+    const std::string unloaded = folder.file("system0.dll");
+#endif
+    auto start = std::chrono::steady_clock::now();
+    BrainRegistry registry(makePlatformLibraryLoader());
+    registry.reloadBrains(scanned);
+    registry.reloadBrains(folder.path().string());
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(registry.brainNames().empty());
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "a library's start-up code ran during the scan";
+    EXPECT_FALSE(isLibraryLoaded(unloaded));
+    std::printf("scanned %s and the marker folder in %lld ms\n", scanned.c_str(),
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
 TEST(BrainRegistry, ListsBrainsInByteOrderOfTheirFileNames)

@@ -137,17 +137,26 @@ TEST(Runner, BoardDumpHasOneDigitPerCell)
     }
 }
 
-TEST(Runner, AnUnwritableOutputFailsBeforeAnythingRuns)
+TEST(Runner, AFailedRunDestroysNoOldOutput)
 {
+    // Whatever the run trips over (an output folder that is not there, a brain folder
+    // that cannot be read), the old outputs stay as they were and nothing is left.
     TempDirectory folder;
-    RunOptions options;
-    options.statsFile = folder.file("stats.csv");
-    options.dumpFile = folder.file("no-such-folder/dump.csv");
-    RunResult result = runWith(options);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.errors.find("no-such-folder/dump.csv"), std::string::npos) << result.errors;
-    EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1);
-    EXPECT_EQ(readFile(*options.statsFile), "") << "opened and emptied, but nothing ran";
+    shamblex::test::writeFile(folder.file("stats.csv"), "old stats\n");
+    for (auto damage : { "picture", "brains" }) {
+        RunOptions options;
+        options.statsFile = folder.file("stats.csv");
+        if (std::string(damage) == "picture")
+            options.pngFile = folder.file("no-such-folder/x.png");
+        else
+            options.settings.brainsDirectory = folder.file("no-such-folder");
+        RunResult result = runWith(options);
+        EXPECT_EQ(result.status, 1) << damage;
+        EXPECT_NE(result.errors.find("no-such-folder"), std::string::npos) << result.errors;
+        EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1) << result.errors;
+        EXPECT_EQ(readFile(*options.statsFile), "old stats\n") << damage;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << "a temporary file was left";
 }
 
 TEST(Runner, LoadsBrainsFromAFolderAndSaysWhichFilesItSkipped)

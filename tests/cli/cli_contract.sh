@@ -72,5 +72,25 @@ cmp -s "$work/drawn" "$work/undrawn" || fail "drawing changed the simulation"
 "$cli" --seed 99 --beings 500 --frames 120 --png "$work/p2.png" --size 640x480 || fail "second drawn run"
 cmp -s "$work/p1.png" "$work/p2.png" || fail "pictures differ between identical runs"
 
+# An interrupt stops the run after the frame step it is in: every whole frame is in
+# the files, renamed into place, and the exit status says it was interrupted.
+for signal in INT TERM; do
+    rm -f "$work/long.csv"
+    "$cli" --board 1000x1000 --beings 20000 --frames 100000000 --stats "$work/long.csv" 2>"$work/err" &
+    pid=$!
+    sleep 1
+    kill -"$signal" "$pid"
+    wait "$pid"
+    got=$?
+    want=130
+    [ "$signal" = TERM ] && want=143
+    [ "$got" = "$want" ] || fail "SIG$signal: exit $got, wanted $want"
+    grep -q "interrupted after frame" "$work/err" || fail "SIG$signal: $(cat "$work/err")"
+    rows=$(($(wc -l <"$work/long.csv") - 1))
+    [ "$rows" -gt 0 ] || fail "SIG$signal: no frame in the stats"
+    tail -n 1 "$work/long.csv" | grep -q "^$rows,[0-9]*,[0-9]*$" || fail "SIG$signal: the last row is not frame $rows whole"
+    ls -A "$work" | grep -q "^\.long" && fail "SIG$signal: a temporary file was left"
+done
+
 [ "$failures" = 0 ] && echo "cli contract: all checks passed"
 [ "$failures" = 0 ]

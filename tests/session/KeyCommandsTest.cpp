@@ -113,7 +113,10 @@ TEST(KeyCommands, FastForwardRunsStepsWithoutDrawingAndThenRepaints)
 {
     WindowSession window;
     int steps = 0;
-    window.session.setStepListener([&] { ++steps; });
+    window.session.setStepListener([&] {
+        ++steps;
+        return true;
+    });
     window.type("f");
     EXPECT_EQ(steps, 100);
     EXPECT_EQ(window.simulation().frameNumber(), 100);

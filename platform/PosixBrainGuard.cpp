@@ -1,0 +1,223 @@
+// The brain guard on POSIX systems: signal handlers for crashes and interrupts, an
+// exit handler, and an interval timer that gives a stuck brain half a second after
+// an interrupt. Everything the handlers do is async-signal-safe: fixed buffers,
+// write(2), unlink(2), _exit(2).
+#include "platform/BrainGuard.h"
+
+#include "brains/BrainCallState.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace shamblex {
+
+namespace {
+
+constexpr std::size_t maximumProgramName = 64;
+constexpr std::size_t maximumRemovals = 16;
+constexpr std::size_t maximumPath = 4096;
+
+// What the handlers need, in fixed storage: they may not allocate.
+char programName[maximumProgramName] = "shamblex";
+char removals[maximumRemovals][maximumPath];
+std::atomic<bool> removalUsed[maximumRemovals];
+
+volatile std::sig_atomic_t pendingInterrupt = 0; // the signal's number, or 0
+std::atomic<std::uint64_t> callAtInterrupt { 0 };
+
+constexpr int crashSignals[] = { SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP };
+struct sigaction previousActions[sizeof crashSignals / sizeof crashSignals[0]];
+
+// An alternate stack, so that a brain that overflows its stack is still reported.
+alignas(16) char alternateStack[64 * 1024];
+
+// Appends text to a fixed buffer.
+struct Line {
+    char text[512];
+    std::size_t length = 0;
+
+    void add(const char* part)
+    {
+        while (*part && length < sizeof text - 1)
+            text[length++] = *part++;
+    }
+    void add(std::uint64_t number)
+    {
+        char digits[24];
+        int count = 0;
+        do {
+            digits[count++] = static_cast<char>('0' + number % 10);
+            number /= 10;
+        } while (number > 0);
+        while (count > 0 && length < sizeof text - 1)
+            text[length++] = digits[--count];
+    }
+};
+
+const char* describeSignal(int signal)
+{
+    switch (signal) {
+    case SIGSEGV: return "crashed (segmentation fault)";
+    case SIGBUS: return "crashed (bus error)";
+    case SIGFPE: return "crashed (arithmetic error)";
+    case SIGILL: return "crashed (illegal instruction)";
+    case SIGABRT: return "aborted";
+    case SIGSYS: return "crashed (bad system call)";
+    case SIGTRAP: return "crashed (trap)";
+    default: return "crashed";
+    }
+}
+
+void onCrash(int signal, siginfo_t* info, void* context)
+{
+    if (brainCallState().brain.load(std::memory_order_acquire))
+        endBecauseOfBrain(describeSignal(signal), brainFailureStatus);
+    // Not inside a brain: whoever handled this signal before (the default action, or
+    // a sanitizer's report) handles it now; returning retries the faulting instruction.
+    for (std::size_t i = 0; i < sizeof crashSignals / sizeof crashSignals[0]; ++i) {
+        if (crashSignals[i] != signal)
+            continue;
+        const struct sigaction& previous = previousActions[i];
+        if ((previous.sa_flags & SA_SIGINFO) && previous.sa_sigaction) {
+            previous.sa_sigaction(signal, info, context);
+            return;
+        }
+        sigaction(signal, &previous, nullptr);
+        if (signal == SIGABRT || previous.sa_handler == SIG_IGN)
+            raise(signal);
+        return;
+    }
+}
+
+void onExit()
+{
+    if (brainCallState().brain.load(std::memory_order_acquire))
+        endBecauseOfBrain("called exit", brainFailureStatus);
+}
+
+void onInterrupt(int signal)
+{
+    pendingInterrupt = signal;
+    if (brainCallState().brain.load(std::memory_order_acquire)) {
+        // The program cannot look at the flag until the brain returns: give it half
+        // a second.
+        callAtInterrupt.store(brainCallState().calls.load(std::memory_order_relaxed), std::memory_order_relaxed);
+        itimerval timer {};
+        timer.it_value.tv_usec = 500'000;
+        setitimer(ITIMER_REAL, &timer, nullptr);
+    }
+}
+
+void onInterruptTimeout(int)
+{
+    BrainCallState& call = brainCallState();
+    if (call.brain.load(std::memory_order_acquire)
+        && call.calls.load(std::memory_order_relaxed) == callAtInterrupt.load(std::memory_order_relaxed))
+        endBecauseOfBrain("did not return after an interrupt", 128 + pendingInterrupt);
+}
+
+}
+
+void endBecauseOfBrain(const char* what, int status)
+{
+    BrainCallState& call = brainCallState();
+    Line line;
+    line.add(programName);
+    line.add(": brain '");
+    const char* brain = call.brain.load(std::memory_order_acquire);
+    line.add(brain ? brain : "?");
+    line.add("' ");
+    line.add(what);
+    std::int32_t frame = call.frame.load(std::memory_order_relaxed);
+    if (frame == loadingFrame) {
+        line.add(" while it was loaded");
+    } else {
+        line.add(" in frame ");
+        line.add(static_cast<std::uint64_t>(frame));
+        line.add(", being ");
+        line.add(call.being.load(std::memory_order_relaxed));
+    }
+    line.add("\n");
+    ssize_t ignored = write(STDERR_FILENO, line.text, line.length);
+    (void)ignored;
+    for (std::size_t i = 0; i < maximumRemovals; ++i) {
+        if (removalUsed[i].load(std::memory_order_acquire))
+            unlink(removals[i]);
+    }
+    _exit(status);
+}
+
+void guardBrainCalls(std::string_view program)
+{
+    std::size_t length = std::min(program.size(), maximumProgramName - 1);
+    std::memcpy(programName, program.data(), length);
+    programName[length] = 0;
+
+    stack_t stack {};
+    stack.ss_sp = alternateStack;
+    stack.ss_size = sizeof alternateStack;
+    sigaltstack(&stack, nullptr);
+    for (std::size_t i = 0; i < sizeof crashSignals / sizeof crashSignals[0]; ++i) {
+        struct sigaction action {};
+        action.sa_sigaction = onCrash;
+        action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        sigaction(crashSignals[i], &action, &previousActions[i]);
+    }
+    std::atexit(onExit);
+    std::at_quick_exit(onExit);
+}
+
+void removeIfEndedAtOnce(const std::string& path)
+{
+    if (path.size() >= maximumPath)
+        return;
+    for (std::size_t i = 0; i < maximumRemovals; ++i) {
+        if (removalUsed[i].load(std::memory_order_acquire))
+            continue;
+        std::memcpy(removals[i], path.c_str(), path.size() + 1);
+        removalUsed[i].store(true, std::memory_order_release);
+        return;
+    }
+}
+
+void keepIfEndedAtOnce(const std::string& path)
+{
+    for (std::size_t i = 0; i < maximumRemovals; ++i) {
+        if (removalUsed[i].load(std::memory_order_acquire) && path == removals[i])
+            removalUsed[i].store(false, std::memory_order_release);
+    }
+}
+
+void watchInterrupts()
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    struct sigaction timeout {};
+    timeout.sa_handler = onInterruptTimeout;
+    sigemptyset(&timeout.sa_mask);
+    sigaction(SIGALRM, &timeout, nullptr);
+}
+
+Interrupt interruptRequested()
+{
+    switch (pendingInterrupt) {
+    case SIGINT: return Interrupt::Interrupted;
+    case SIGTERM: return Interrupt::Terminated;
+    default: return Interrupt::None;
+    }
+}
+
+int interruptStatus(Interrupt interrupt)
+{
+    return interrupt == Interrupt::Terminated ? 128 + SIGTERM : 128 + SIGINT;
+}
+
+}

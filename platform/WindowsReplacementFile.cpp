@@ -1,0 +1,102 @@
+#include "platform/ReplacementFile.h"
+
+#include "platform/BrainGuard.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <string>
+
+#include <windows.h>
+
+namespace shamblex {
+
+namespace {
+
+std::string systemReason(DWORD code)
+{
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+            | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length && text ? std::string(text, length) : "error " + std::to_string(code);
+    if (text)
+        LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
+}
+
+ReplacementFile::~ReplacementFile()
+{
+    discard();
+}
+
+std::optional<std::string> ReplacementFile::open(const std::string& path)
+{
+    discard();
+    // "name.partial-PID-N" in the same folder, created new, never over another file.
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temporary
+            = path + ".partial-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            DWORD code = GetLastError();
+            if (code == ERROR_FILE_EXISTS)
+                continue;
+            return systemReason(code);
+        }
+        int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | _O_WRONLY);
+        m_stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+        if (!m_stream) {
+            if (descriptor >= 0)
+                _close(descriptor);
+            else
+                CloseHandle(file);
+            DeleteFileA(temporary.c_str());
+            return "cannot open a stream";
+        }
+        m_path = path;
+        m_temporary = temporary;
+        removeIfEndedAtOnce(m_temporary);
+        return std::nullopt;
+    }
+    return "no free temporary name";
+}
+
+std::optional<std::string> ReplacementFile::commit()
+{
+    if (!m_stream)
+        return "not open";
+    std::optional<std::string> reason;
+    if (std::fflush(m_stream) != 0 || std::ferror(m_stream))
+        reason = "a write failed";
+    if (std::fclose(m_stream) != 0 && !reason)
+        reason = "closing failed";
+    m_stream = nullptr;
+    if (!reason && !MoveFileExA(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        reason = systemReason(GetLastError());
+    if (reason)
+        DeleteFileA(m_temporary.c_str());
+    keepIfEndedAtOnce(m_temporary);
+    m_temporary.clear();
+    return reason;
+}
+
+void ReplacementFile::discard()
+{
+    if (m_stream) {
+        std::fclose(m_stream);
+        m_stream = nullptr;
+    }
+    if (!m_temporary.empty()) {
+        DeleteFileA(m_temporary.c_str());
+        keepIfEndedAtOnce(m_temporary);
+        m_temporary.clear();
+    }
+}
+
+}
