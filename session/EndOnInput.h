@@ -7,8 +7,8 @@ namespace shamblex {
 
 // What a user does that a full-screen saver notices.
 enum class UserInput {
-    KeyPress,
-    ButtonPress,
+    Key,
+    Button,
     PointerMove,
     FocusLost, // another window took over
 };

@@ -35,6 +35,12 @@ std::span<const SaverCommand> SaverSession::commands()
             interactive, true, &S::placeHumanCommand },
         { Trigger::RightButton, "", "R-click", "place a zombie", interactive, true, &S::placeZombieCommand },
         { Trigger::Key, "?", "?", "help", interactive, true, &S::helpCommand },
+        // Added to the help texts outside the page, whose text never changes.
+        { Trigger::Key, ".", ".", "one frame step while paused", interactive, false, &S::singleStepCommand },
+        { Trigger::Key, "p", "p", "save the picture beside the settings file (shamblex-frame-NNNNNN.png)",
+            { SaverMode::Window }, false, &S::savePictureCommand },
+        { Trigger::MiddleButton, "", "M-click", "keep the label (and rays) on the being clicked, until clicked again",
+            { SaverMode::Window }, false, &S::pinCommand },
     };
     return table;
 }

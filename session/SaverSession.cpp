@@ -1,11 +1,13 @@
 #include "session/SaverSession.h"
 
 #include "brains/LibraryLoader.h"
+#include "render/PngEncoder.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 namespace shamblex {
@@ -23,6 +25,18 @@ std::array<std::uint8_t, 30> settingsFileBytes(const Settings& settings)
     auto record = settings.toBytes();
     std::copy(record.begin(), record.end(), bytes.begin() + settingsVersionMark.size());
     return bytes;
+}
+
+std::string picturePath(const std::string& settingsFile, std::int32_t frame)
+{
+    std::filesystem::path folder = std::filesystem::path(settingsFile).parent_path();
+    char number[16];
+    std::snprintf(number, sizeof number, "%06d", frame);
+    std::string stem = std::string("shamblex-frame-") + number;
+    std::filesystem::path path = folder / (stem + ".png");
+    for (int copy = 2; std::filesystem::exists(path); ++copy)
+        path = folder / (stem + "-" + std::to_string(copy) + ".png");
+    return path.string();
 }
 
 std::optional<std::string> saveSettings(const Settings& settings, const std::string& path)
@@ -277,8 +291,64 @@ void SaverSession::placeZombieCommand(char, const CellPosition& cell)
     m_simulation.placeBeing(cell.column, cell.row, CellKind::Zombie, "");
 }
 
+void SaverSession::singleStepCommand(char, const CellPosition&)
+{
+    // Only a paused outbreak takes single steps; the step's own stop test may find no
+    // humans, and the outbreak stays stopped either way.
+    if (!m_simulation.stopped())
+        return;
+    m_simulation.setStopped(false);
+    tick();
+    m_simulation.setStopped(true);
+}
+
+void SaverSession::savePictureCommand(char, const CellPosition&)
+{
+    std::vector<std::uint8_t> png = encodePng(m_frame);
+    std::string path = picturePath(m_settingsFile, m_simulation.frameNumber());
+    if (png.empty()) {
+        report("the picture could not be encoded");
+        return;
+    }
+    // "x" refuses a file that appeared since the name was chosen, where the C library
+    // knows it (Microsoft's older one does not).
+#if defined(_WIN32)
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
+#endif
+    if (!file) {
+        report("cannot save the picture as '" + path + "': " + std::strerror(errno));
+        return;
+    }
+    bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    if (std::fclose(file) != 0 || !written) {
+        report("cannot save the picture as '" + path + "': " + std::strerror(errno));
+        std::remove(path.c_str());
+        return;
+    }
+    report("saved the picture as '" + path + "'");
+}
+
+void SaverSession::pinCommand(char, const CellPosition& cell)
+{
+    if (m_watchPinned) {
+        m_watchPinned = false;
+        watchCell(cell);
+        return;
+    }
+    ActorIndex being = m_simulation.occupant(cell.column, cell.row);
+    if (being == noActor)
+        return;
+    m_simulation.setWatchedActor(being);
+    m_watchPinned = true;
+}
+
 void SaverSession::watchCell(CellPosition cell)
 {
+    if (m_watchPinned && m_simulation.watchedActor() != noActor)
+        return;
+    m_watchPinned = false;
     m_simulation.setWatchedActor(m_simulation.occupant(cell.column, cell.row));
 }
 
@@ -296,8 +366,53 @@ void SaverSession::placeZombie(CellPosition cell)
 
 void SaverSession::pointerMoved(std::int32_t x, std::int32_t y)
 {
-    auto cell = layout().screenToCell(x, y);
-    m_simulation.setWatchedActor(cell ? m_simulation.occupant(cell->column, cell->row) : noActor);
+    // Off the board's cells the pointer watches nothing, which a negative cell says.
+    watchCell(layout().screenToCell(x, y).value_or(CellPosition { -1, -1 }));
+}
+
+void SaverSession::middleButtonReleased(std::int32_t x, std::int32_t y)
+{
+    run(Trigger::MiddleButton, 0, layout().screenToCell(x, y).value_or(CellPosition { -1, -1 }));
+}
+
+void SaverSession::newOutbreak()
+{
+    (void)m_simulation.newSimulation();
+}
+
+bool SaverSession::isTimerPeriod(int milliseconds)
+{
+    return milliseconds == initialTimerPeriod
+        || std::find(speedCycle.begin(), speedCycle.end(), milliseconds) != speedCycle.end();
+}
+
+bool SaverSession::setTimerPeriod(int milliseconds)
+{
+    if (milliseconds == initialTimerPeriod) {
+        m_timerPeriod = milliseconds;
+        m_speedIndex = 0;
+        return true;
+    }
+    for (std::size_t i = 0; i < speedCycle.size(); ++i) {
+        if (speedCycle[i] == milliseconds) {
+            m_timerPeriod = milliseconds;
+            m_speedIndex = static_cast<int>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void SaverSession::setReporter(std::function<void(std::string_view)> reporter)
+{
+    m_reporter = reporter;
+    m_brains.setReporter(std::move(reporter));
+}
+
+void SaverSession::report(const std::string& line) const
+{
+    if (m_reporter)
+        m_reporter(line);
 }
 
 void SaverSession::leftButtonReleased(std::int32_t x, std::int32_t y)

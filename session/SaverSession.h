@@ -70,6 +70,10 @@ public:
     void pointerMoved(std::int32_t x, std::int32_t y);
     void leftButtonReleased(std::int32_t x, std::int32_t y);
     void rightButtonReleased(std::int32_t x, std::int32_t y);
+    // Pins the watched being under the pointer: its label (and rays) stay on it as it
+    // moves, whatever the pointer does, until the middle button is released again or
+    // the being is gone.
+    void middleButtonReleased(std::int32_t x, std::int32_t y);
 
     // The same commands by board cell, as the runner's script names them. The
     // placing commands do nothing off the board.
@@ -80,6 +84,21 @@ public:
     // The window is closing: writes the settings file. Its failure changes nothing
     // (the window closes all the same); the result is the reason it failed, if it did.
     std::optional<std::string> close();
+
+    // The outbreak stopped because its last human fell (not because of a pause with
+    // humans left); a saver may then start a new one after a while.
+    bool outbreakOver() const { return m_simulation.stopped() && m_simulation.humanCount() == 0; }
+    // A new outbreak with the current settings and brains, as "z" starts one.
+    void newOutbreak();
+
+    // Starts at one of the speed command's periods (or the first 5 ms); the speed
+    // command goes on from there. False for any other period.
+    bool setTimerPeriod(int milliseconds);
+    static bool isTimerPeriod(int milliseconds);
+
+    // Where the session's remarks go, one line each: brains that misbehave, pictures
+    // saved with "p", and what went wrong with them. By default nowhere.
+    void setReporter(std::function<void(std::string_view)> reporter);
 
     // Every command a user can give, in the order the help texts list them.
     static std::span<const SaverCommand> commands();
@@ -98,6 +117,7 @@ public:
     ScenePainter& painter() { return m_painter; }
     int timerPeriod() const { return m_timerPeriod; }
     bool helpShown() const { return m_helpShown; }
+    bool watchPinned() const { return m_watchPinned; }
 
     // Called after every frame step the session runs, the fast-forward steps included;
     // when it returns false, a fast forward stops after that step.
@@ -148,6 +168,10 @@ private:
     void reloadBrainsCommand(char, const CellPosition&);
     void placeHumanCommand(char, const CellPosition&);
     void placeZombieCommand(char, const CellPosition&);
+    void singleStepCommand(char, const CellPosition&);
+    void savePictureCommand(char, const CellPosition&);
+    void pinCommand(char, const CellPosition&);
+    void report(const std::string& line) const;
 
     SaverMode m_mode;
     Picture m_picture;
@@ -161,6 +185,8 @@ private:
     int m_timerPeriod = initialTimerPeriod;
     int m_speedIndex = 0;
     bool m_helpShown = false;
+    bool m_watchPinned = false;
+    std::function<void(std::string_view)> m_reporter;
     std::function<bool()> m_stepListener;
     std::string m_settingsFile = "zombie.sav";
     std::string m_brainFolder = ".";
@@ -171,5 +197,9 @@ private:
 std::array<std::uint8_t, 30> settingsFileBytes(const Settings&);
 // Writes it; the reason it failed, if it did.
 std::optional<std::string> saveSettings(const Settings&, const std::string& path);
+
+// "shamblex-frame-000123.png" in the folder of the settings file, for a frame number;
+// "-2", "-3", ... before ".png" while the name is taken, so that no file is overwritten.
+std::string picturePath(const std::string& settingsFile, std::int32_t frame);
 
 }

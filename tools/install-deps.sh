@@ -6,7 +6,7 @@ set -eu
 # Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2 and Xlib.
 # End-to-end tests: a virtual X server, input and screenshot tools, a foreign window.
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
-packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev
+packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
     xvfb xdotool imagemagick x11-apps x11-utils mingw-w64 wine wine64"
 
 missing=""

@@ -1,9 +1,11 @@
 // shamblex: the saver on Linux, as a window, a full-screen screen saver or an
-// XScreenSaver hack. This file only picks the screen; the saver session does the rest.
-#include "shell/linux/LinuxOptions.h"
+// XScreenSaver hack. This file picks the screen and sets the session up from the
+// command line; the saver session does the rest.
+#include "platform/BrainGuard.h"
 #include "platform/PlatformLibraryLoader.h"
-#include "shell/linux/SaverLoop.h"
 #include "session/SaverSession.h"
+#include "shell/linux/LinuxOptions.h"
+#include "shell/linux/SaverLoop.h"
 #include "shell/linux/SdlScreen.h"
 #include "shell/linux/X11HackScreen.h"
 
@@ -14,20 +16,60 @@
 
 namespace {
 
+using namespace shamblex;
+
 int noDisplay(const std::string& reason)
 {
-    std::fprintf(stderr,
-        "shamblex: cannot open a display (%s); set DISPLAY to show the saver, or run shamblex-cli for an "
-        "outbreak without a window\n",
-        reason.c_str());
+    std::fprintf(stderr, "shamblex: %s; run shamblex-cli for an outbreak without a window\n", reason.c_str());
     return 1;
+}
+
+void say(std::string_view line)
+{
+    std::fprintf(stderr, "shamblex: %.*s\n", static_cast<int>(line.size()), line.data());
+}
+
+// Applies the outbreak options and loads the brains, before the first simulation.
+bool setUp(SaverSession& session, const LinuxOptions& options)
+{
+    session.setReporter(say);
+    options.settings.applyTo(session.settings(), session.random());
+    if (options.graph)
+        session.settings().showGraph = 1;
+    if (options.directions)
+        session.settings().showDirections = 1;
+    if (options.speed)
+        session.setTimerPeriod(*options.speed);
+    if (const auto& folder = options.settings.brainsDirectory) {
+        // Loaded exactly as the reload command loads them, which then scans this folder.
+        session.setBrainFolder(*folder);
+        session.brains().reloadBrains(*folder);
+        if (!session.brains().scanError().empty()) {
+            say("cannot read the brain folder '" + *folder + "': " + session.brains().scanError());
+            return false;
+        }
+        for (const SkippedLibrary& skipped : session.brains().skippedLibraries())
+            say("skipped '" + skipped.fileName + "': " + skipped.reason);
+    }
+    if (!session.create()) {
+        say("the outbreak does not fit in memory");
+        return false;
+    }
+    return true;
+}
+
+SaverLoopOptions loopOptions(const LinuxOptions& options)
+{
+    SaverLoopOptions loop;
+    if (options.restartAfter)
+        loop.restartAfter = std::chrono::seconds(*options.restartAfter);
+    return loop;
 }
 
 }
 
 int main(int argc, char** argv)
 {
-    using namespace shamblex;
     std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const char* daemonWindow = std::getenv("XSCREENSAVER_WINDOW");
     auto parsed = parseLinuxOptions(arguments,
@@ -42,28 +84,45 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // A brain that crashes or exits ends the saver with a line naming it; SIGTERM and
+    // SIGINT end the loop, or the process at once when a brain does not return.
+    guardBrainCalls("shamblex");
+    watchInterrupts();
+
     std::string error;
     if (options.mode == LinuxMode::Hack) {
-        SaverSession session(SaverMode::Hack, makePlatformLibraryLoader());
         auto screen = X11HackScreen::open(options.windowId, error);
         if (!screen)
             return noDisplay(error);
-        session.create();
+        // A hack writes no settings: its working directory is the daemon's.
+        SaverSession session(SaverMode::Hack, makePlatformLibraryLoader());
+        if (!setUp(session, options))
+            return 1;
         screen->followSize(session);
-        runSaverLoop(session, *screen);
+        runSaverLoop(session, *screen, loopOptions(options));
         return 0;
     }
 
     // Without a display SDL would try every video driver and print their complaints.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        return noDisplay("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return noDisplay("no display to show the saver on (set DISPLAY)");
     auto screen = SdlScreen::open(options.mode, error);
     if (!screen)
-        return noDisplay(error);
+        return noDisplay("cannot open the display: " + error);
     SaverSession session(options.mode == LinuxMode::FullScreen ? SaverMode::FullScreen : SaverMode::Window,
         makePlatformLibraryLoader());
-    session.create();
+    if (!setUp(session, options))
+        return 1;
     screen->reportSize(session);
-    runSaverLoop(session, *screen);
+    // While a brain call hangs, a closed window (or in full screen any input) still
+    // ends the saver: the watchdog looks at the window's events itself.
+    StuckBrainWatch watch([&] {
+        if (!screen->userWantsOut())
+            return false;
+        if (auto failure = session.close())
+            say("cannot write the settings to '" + session.settingsFile() + "': " + *failure);
+        return true;
+    });
+    runSaverLoop(session, *screen, loopOptions(options));
     return 0;
 }

@@ -1,6 +1,9 @@
 #include "shell/linux/LinuxOptions.h"
 
 #include "session/CommandLineNumbers.h"
+#include "session/SaverSession.h"
+
+#include <span>
 
 namespace shamblex {
 
@@ -9,61 +12,121 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(
 {
     LinuxOptions options;
     bool root = false;
+    bool fullScreen = false;
+    std::span<const std::string_view> words(arguments);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string error;
+        switch (readSettingsOption(words, i, options.settings, error)) {
+        case OptionRead::Read:
+            continue;
+        case OptionRead::Malformed:
+            return LinuxUsageError { error };
+        case OptionRead::NotMine:
+            break;
+        }
         std::string_view argument = arguments[i];
+        auto value = [&]() -> std::optional<std::string_view> {
+            if (i + 1 >= arguments.size())
+                return std::nullopt;
+            return arguments[++i];
+        };
         if (argument == "--help" || argument == "-h") {
             options.showHelp = true;
         } else if (argument == "--fullscreen") {
-            options.mode = LinuxMode::FullScreen;
+            fullScreen = true;
         } else if (argument == "--root" || argument == "-root") {
             root = true;
+        } else if (argument == "--graph") {
+            options.graph = true;
+        } else if (argument == "--directions") {
+            options.directions = true;
         } else if (argument == "--window-id" || argument == "-window-id") {
-            if (i + 1 >= arguments.size())
+            auto text = value();
+            if (!text)
                 return LinuxUsageError { std::string(argument) + " needs a window id" };
-            auto id = parseWindowId(arguments[++i]);
+            auto id = parseWindowId(*text);
             if (!id)
-                return LinuxUsageError { std::string(argument) + ": '" + std::string(arguments[i])
-                    + "' is not a window id (hex like 0x2a00007, or decimal)" };
+                return LinuxUsageError { std::string(argument) + ": " + quoted(*text)
+                    + " is not a window id (hex like 0x2a00007, or decimal)" };
             options.windowId = *id;
-            options.mode = LinuxMode::Hack;
+        } else if (argument == "--speed") {
+            auto text = value();
+            auto period = text ? parseUnsigned(*text, 1000) : std::nullopt;
+            if (!period || !SaverSession::isTimerPeriod(static_cast<int>(*period)))
+                return LinuxUsageError { "--speed: " + quoted(text.value_or("")) + " is not a period of the speed key "
+                    + "(1, 5, 25, 75 or 150 milliseconds)" };
+            options.speed = static_cast<int>(*period);
+        } else if (argument == "--restart-after") {
+            auto text = value();
+            auto seconds = text ? parseUnsigned(*text, maximumRestartDelay) : std::nullopt;
+            if (!seconds)
+                return LinuxUsageError { "--restart-after: " + quoted(text.value_or(""))
+                    + " is not a number of seconds from 0 to 86400" };
+            options.restartAfter = static_cast<int>(*seconds);
         } else {
-            return LinuxUsageError { "unknown option '" + std::string(argument) + "' (see --help)" };
+            return LinuxUsageError { "unknown option " + quoted(argument) + " (see --help)" };
         }
     }
 
-    // A screen-saver daemon names its window in the environment; "-root" draws there,
-    // or on the root window when no daemon started us.
-    if (options.mode != LinuxMode::Hack && (root || screensaverWindow)) {
+    if (fullScreen && (root || options.windowId))
+        return LinuxUsageError { "--fullscreen and " + std::string(root ? "--root" : "--window-id")
+            + " ask for two different screens; give one of them" };
+    if (fullScreen)
+        options.mode = LinuxMode::FullScreen;
+    if (options.windowId) {
+        options.mode = LinuxMode::Hack;
+    } else if (root) {
+        // A screen-saver daemon names its window in the environment; without one the
+        // hack draws onto the root window.
+        options.mode = LinuxMode::Hack;
         if (screensaverWindow) {
             auto id = parseWindowId(*screensaverWindow);
             if (!id)
-                return LinuxUsageError { "XSCREENSAVER_WINDOW='" + std::string(*screensaverWindow)
-                    + "' is not a window id" };
+                return LinuxUsageError { "XSCREENSAVER_WINDOW=" + quoted(*screensaverWindow)
+                    + " is not a window id (hex like 0x2a00007, or decimal)" };
             options.windowId = *id;
         }
-        options.mode = LinuxMode::Hack;
     }
     return options;
 }
 
 std::string linuxUsageText()
 {
-    return R"(Usage: shamblex [OPTION]...
+    std::string text = R"(Usage: shamblex [OPTION]...
 A zombie outbreak on a city grid, as a window or a screen saver.
 
+Where it shows:
   (no option)          an ordinary window; every command works
   --fullscreen         a screen saver: full screen, ends on a key, a click or a move
   --root, -root        an XScreenSaver hack: draws into $XSCREENSAVER_WINDOW, or
                        onto the root window
   --window-id ID, -window-id ID
                        an XScreenSaver hack drawing into window ID (hex or decimal)
+
+The outbreak:
+)";
+    text += settingsOptionsHelp();
+    text += R"(                       ("l" then reloads the brains of DIR)
+  --speed MS           start at 1, 5, 25, 75 or 150 milliseconds a frame (5)
+  --graph              start with the population history graph shown
+  --directions         start with the look and move directions shown
+  --restart-after S    start a new outbreak S seconds after the last human fell
+                       (never, unless given)
   --help               show this text
 
-Inside the window press "?" to see every key command; left-click places a human,
-right-click a zombie. Brains (*.dll) are loaded from the working directory with "l".
-Closing the window writes the settings to zombie.sav in the working directory.
+In the window (press "?" there for the help page):
+)";
+    for (const SaverCommand& command : SaverSession::commands()) {
+        std::string label(command.label);
+        text += "  " + label + std::string(label.size() < 10 ? 10 - label.size() : 1, ' ') + std::string(command.action)
+            + "\n";
+    }
+    text += R"(
+Closing the window writes the settings to zombie.sav in the working directory;
+"p" saves pictures beside it. A screen saver that is a hack writes nothing.
 For an outbreak without a window, run shamblex-cli (see shamblex-cli --help).
 )";
+    return text;
 }
 
 }

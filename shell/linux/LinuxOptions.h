@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/SettingsOptions.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +22,12 @@ struct LinuxOptions {
     LinuxMode mode = LinuxMode::Window;
     // Hack mode: the window to draw into; none means the root window.
     std::optional<std::uint64_t> windowId;
+    // The outbreak's settings and brains, as the runner takes them.
+    SettingsOptions settings;
+    std::optional<int> speed; // the timer period in milliseconds
+    bool graph = false;
+    bool directions = false;
+    std::optional<int> restartAfter; // seconds after the last human fell
     bool showHelp = false;
 };
 
@@ -27,9 +35,13 @@ struct LinuxUsageError {
     std::string message;
 };
 
+// The longest wait before a restart that --restart-after takes: a day.
+inline constexpr int maximumRestartDelay = 86400;
+
 // Reads the arguments after the program name, the way XScreenSaver passes them too
 // ("-root", "-window-id 0x2a00007"). `screensaverWindow` is the XSCREENSAVER_WINDOW
-// environment variable, when set: the window a screen-saver daemon gives its hack.
+// environment variable, when set: the window a screen-saver daemon gives its hack,
+// read only when the hack is asked for (--root).
 std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(
     const std::vector<std::string_view>& arguments, std::optional<std::string_view> screensaverWindow);
 

@@ -1,12 +1,13 @@
 #include "shell/linux/SaverLoop.h"
 
+#include "platform/BrainGuard.h"
 #include "session/SaverSession.h"
 
 #include <algorithm>
 
 namespace shamblex {
 
-void runSaverLoop(SaverSession& session, SaverScreen& screen)
+void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOptions& options)
 {
     using Clock = std::chrono::steady_clock;
     using std::chrono::milliseconds;
@@ -14,9 +15,16 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen)
     int period = session.timerPeriod();
     Clock::time_point nextTick = Clock::now() + milliseconds(period);
     Clock::time_point nextPresent = Clock::now();
-    bool unseen = true; // a frame has been drawn that the screen has not shown yet
+    // When the next outbreak starts; never while the running one goes on.
+    const Clock::time_point never = Clock::time_point::max();
+    Clock::time_point restartAt = never;
+    bool exposed = true; // the screen has not shown the frame yet
 
     for (;;) {
+        if (interruptRequested() != Interrupt::None) {
+            screen.end(session);
+            return;
+        }
         if (!screen.handleEvents(session))
             return;
         Clock::time_point now = Clock::now();
@@ -27,20 +35,34 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen)
         }
         if (now >= nextTick) {
             session.tick();
-            unseen = true;
             nextTick += milliseconds(period);
             now = Clock::now();
             if (nextTick < now)
                 nextTick = now;
         }
-        unseen = unseen || screen.wantsPresent();
+        if (options.restartAfter) {
+            if (!session.outbreakOver()) {
+                restartAt = never;
+            } else if (restartAt == never) {
+                restartAt = now + *options.restartAfter;
+            } else if (now >= restartAt) {
+                session.newOutbreak();
+                restartAt = never;
+            }
+        }
+        exposed = exposed || screen.wantsPresent();
+        Bitmap& frame = session.frame();
+        bool unseen = exposed || !frame.damage().isEmpty();
         if (unseen && now >= nextPresent) {
-            screen.present(session.frame());
+            screen.present(frame, exposed ? PresentScope::Everything : PresentScope::Damage);
+            frame.clearDamage();
+            exposed = false;
             unseen = false;
             now = Clock::now();
             nextPresent = now + screen.refreshInterval();
         }
         Clock::time_point wake = unseen ? std::min(nextTick, nextPresent) : nextTick;
+        wake = std::min(wake, restartAt);
         if (wake > now)
             screen.waitForEvents(std::chrono::ceil<milliseconds>(wake - now));
     }

@@ -1,11 +1,17 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 
 namespace shamblex {
 
 class Bitmap;
 class SaverSession;
+
+enum class PresentScope {
+    Damage, // the parts of the frame written since it was last shown
+    Everything, // the whole frame (the window was exposed or resized)
+};
 
 // Where a running saver's frames go and where its input comes from: a window of
 // the platform's toolkit, or a window someone else owns.
@@ -17,18 +23,26 @@ public:
     virtual bool handleEvents(SaverSession&) = 0;
     // Sleeps until an event arrives or the time is up.
     virtual void waitForEvents(std::chrono::milliseconds) = 0;
-    // Shows the frame.
-    virtual void present(const Bitmap&) = 0;
+    // Shows the frame, or the parts of it the frame marks as damaged.
+    virtual void present(const Bitmap&, PresentScope) = 0;
     // The time between two refreshes of the display.
     virtual std::chrono::microseconds refreshInterval() const = 0;
-    // Whether something (an exposure, a resize) asks for the frame to be shown again.
+    // Whether something (an exposure, a resize) asks for the whole frame to be shown.
     virtual bool wantsPresent() { return false; }
+    // The saver ends from outside (an interrupt): what closing the window does.
+    virtual void end(SaverSession&) { }
 };
 
-// Runs the saver until the screen says it ends: a frame step per tick of the
-// session's timer period, and the latest frame shown at most once per display
-// refresh, so a display slower than the timer never slows the simulation. Ticks
-// that fall behind are dropped, not bunched up, like a platform timer's.
-void runSaverLoop(SaverSession&, SaverScreen&);
+struct SaverLoopOptions {
+    // A new outbreak starts this long after the last human fell; none without it.
+    std::optional<std::chrono::seconds> restartAfter;
+};
+
+// Runs the saver until the screen says it ends or an interrupt arrives: a frame step
+// per tick of the session's timer period, and what the steps drew shown at most once
+// per display refresh, so a display slower than the timer never slows the
+// simulation. Ticks that fall behind are dropped, not bunched up, like a platform
+// timer's. A frame in which nothing was drawn is not presented at all.
+void runSaverLoop(SaverSession&, SaverScreen&, const SaverLoopOptions& = {});
 
 }

@@ -4,13 +4,16 @@
 #include "shell/linux/SdlScreen.h"
 
 #include "render/Bitmap.h"
-#include "session/EndOnInput.h"
 #include "session/SaverSession.h"
 #include "sim/Settings.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
+#include <atomic>
 #include <cstdio>
+#include <vector>
 
 namespace shamblex {
 
@@ -20,11 +23,34 @@ constexpr int fallbackRefreshRate = 60;
 
 }
 
+// The window as the X server knows it, for the watchdog's look at its events. SDL
+// may replace the X window behind an SDL window (when it changes how it draws), so
+// the program's thread keeps the id current; the watchdog only reads it.
+struct SdlScreen::Native {
+    Display* display = nullptr;
+    std::atomic<Window> window { 0 };
+    Atom protocols = 0;
+    Atom deleteWindow = 0;
+
+    void follow(SDL_Window* sdlWindow)
+    {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(sdlWindow, &info) && info.subsystem == SDL_SYSWM_X11)
+            window.store(info.info.x11.window);
+    }
+};
+
 std::unique_ptr<SdlScreen> SdlScreen::open(LinuxMode mode, std::string& error)
 {
+    // The watchdog reads the window's events while the program's thread is stuck in
+    // a brain: Xlib must lock its connections, which it does only when told before
+    // its first call.
+    XInitThreads();
     // An ordinary window must not keep the desktop's own screen saver from starting;
-    // the full-screen saver is that screen saver.
+    // the full-screen saver is that screen saver. Interrupts are the program's own.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, mode == LinuxMode::FullScreen ? "0" : "1");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return nullptr;
@@ -62,6 +88,14 @@ std::unique_ptr<SdlScreen> SdlScreen::open(LinuxMode mode, std::string& error)
         return nullptr;
     }
     auto screen = std::unique_ptr<SdlScreen>(new SdlScreen(window, mode));
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        screen->m_native->display = info.info.x11.display;
+        screen->m_native->window.store(info.info.x11.window);
+        screen->m_native->protocols = XInternAtom(info.info.x11.display, "WM_PROTOCOLS", False);
+        screen->m_native->deleteWindow = XInternAtom(info.info.x11.display, "WM_DELETE_WINDOW", False);
+    }
     if (mode == LinuxMode::FullScreen) {
         SDL_ShowCursor(SDL_DISABLE);
         int x = 0;
@@ -75,6 +109,7 @@ std::unique_ptr<SdlScreen> SdlScreen::open(LinuxMode mode, std::string& error)
 SdlScreen::SdlScreen(SDL_Window* window, LinuxMode mode)
     : m_window(window)
     , m_mode(mode)
+    , m_native(std::make_unique<Native>())
 {
 }
 
@@ -105,7 +140,7 @@ bool SdlScreen::movedTooFar() const
     return m_endOnInput.ends(UserInput::PointerMove, x, y);
 }
 
-bool SdlScreen::end(SaverSession& session)
+bool SdlScreen::close(SaverSession& session)
 {
     // A failure to write the settings never stops the close.
     if (auto error = session.close())
@@ -114,18 +149,24 @@ bool SdlScreen::end(SaverSession& session)
     return false;
 }
 
+void SdlScreen::end(SaverSession& session)
+{
+    close(session);
+}
+
 bool SdlScreen::handleEvents(SaverSession& session)
 {
+    m_native->follow(m_window);
     const bool fullScreen = m_mode == LinuxMode::FullScreen;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
         case SDL_QUIT:
-            return end(session);
+            return close(session);
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
             case SDL_WINDOWEVENT_CLOSE:
-                return end(session);
+                return close(session);
             case SDL_WINDOWEVENT_SIZE_CHANGED:
                 reportSize(session);
                 break;
@@ -138,41 +179,43 @@ bool SdlScreen::handleEvents(SaverSession& session)
             case SDL_WINDOWEVENT_FOCUS_LOST:
                 // Like a platform screen saver, the full-screen saver ends when
                 // another window takes over.
-                if (fullScreen && m_hadFocus)
-                    return end(session);
+                if (fullScreen && m_hadFocus && m_endOnInput.ends(UserInput::FocusLost))
+                    return close(session);
                 break;
             default:
                 break;
             }
             break;
         case SDL_TEXTINPUT:
-            if (!fullScreen) {
-                for (const char* c = event.text.text; *c; ++c) {
-                    if (static_cast<unsigned char>(*c) < 0x80)
-                        session.character(*c);
-                }
+            // Full screen, the session runs no command; the key itself ends the saver.
+            for (const char* c = event.text.text; *c; ++c) {
+                if (static_cast<unsigned char>(*c) < 0x80)
+                    session.character(*c);
             }
             break;
         case SDL_KEYDOWN:
+            if (fullScreen && m_endOnInput.ends(UserInput::Key))
+                return close(session);
+            break;
         case SDL_MOUSEBUTTONDOWN:
-            if (fullScreen)
-                return end(session);
+            if (fullScreen && m_endOnInput.ends(UserInput::Button))
+                return close(session);
             break;
         case SDL_MOUSEMOTION:
             if (fullScreen) {
                 if (movedTooFar())
-                    return end(session);
+                    return close(session);
             } else {
                 session.pointerMoved(event.motion.x, event.motion.y);
             }
             break;
         case SDL_MOUSEBUTTONUP:
-            if (fullScreen)
-                break;
             if (event.button.button == SDL_BUTTON_LEFT)
                 session.leftButtonReleased(event.button.x, event.button.y);
             else if (event.button.button == SDL_BUTTON_RIGHT)
                 session.rightButtonReleased(event.button.x, event.button.y);
+            else if (event.button.button == SDL_BUTTON_MIDDLE)
+                session.middleButtonReleased(event.button.x, event.button.y);
             break;
         default:
             break;
@@ -186,21 +229,33 @@ void SdlScreen::waitForEvents(std::chrono::milliseconds timeout)
     SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout.count()));
 }
 
-void SdlScreen::present(const Bitmap& frame)
+void SdlScreen::present(const Bitmap& frame, PresentScope scope)
 {
     if (frame.isEmpty())
         return;
     SDL_Surface* target = SDL_GetWindowSurface(m_window);
     if (!target)
         return;
-    // SDL reads the frame's pixels in place; its 24-bit BGR format is the frame's layout.
+    // SDL reads the frame's pixels in place; its 24-bit BGR format is the frame's
+    // layout. Only the rectangles asked for are converted and sent to the display.
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(frame.bits()), frame.width(),
-        frame.height(), 24, frame.rowStride(), SDL_PIXELFORMAT_BGR24);
+        frame.height(), Bitmap::bitsPerPixel, frame.rowStride(), SDL_PIXELFORMAT_BGR24);
     if (!source)
         return;
-    SDL_BlitSurface(source, nullptr, target, nullptr);
+    std::vector<SDL_Rect> areas;
+    if (scope == PresentScope::Everything) {
+        areas.push_back({ 0, 0, frame.width(), frame.height() });
+    } else {
+        for (const Rectangle& area : frame.damage().rectangles())
+            areas.push_back({ area.left, area.top, area.width, area.height });
+    }
+    for (SDL_Rect& area : areas) {
+        SDL_Rect to = area;
+        SDL_BlitSurface(source, &area, target, &to);
+    }
     SDL_FreeSurface(source);
-    SDL_UpdateWindowSurface(m_window);
+    if (!areas.empty())
+        SDL_UpdateWindowSurfaceRects(m_window, areas.data(), static_cast<int>(areas.size()));
 }
 
 std::chrono::microseconds SdlScreen::refreshInterval() const
@@ -217,6 +272,54 @@ bool SdlScreen::wantsPresent()
     bool exposed = m_exposed;
     m_exposed = false;
     return exposed;
+}
+
+namespace {
+
+struct EndingEvents {
+    Window window;
+    Atom protocols;
+    Atom deleteWindow;
+    bool fullScreen;
+    const EndOnInput* endOnInput;
+};
+
+// Picks, from the display's queue, an event by which the saver ends: the window
+// closed or destroyed, or in full screen any input.
+Bool isEndingEvent(Display*, XEvent* event, XPointer argument)
+{
+    const auto& wanted = *reinterpret_cast<const EndingEvents*>(argument);
+    switch (event->type) {
+    case ClientMessage:
+        return event->xclient.window == wanted.window && event->xclient.message_type == wanted.protocols
+            && static_cast<Atom>(event->xclient.data.l[0]) == wanted.deleteWindow;
+    case DestroyNotify:
+        return event->xdestroywindow.window == wanted.window;
+    case KeyPress:
+        return wanted.fullScreen && wanted.endOnInput->ends(UserInput::Key);
+    case ButtonPress:
+        return wanted.fullScreen && wanted.endOnInput->ends(UserInput::Button);
+    case MotionNotify:
+        return wanted.fullScreen
+            && wanted.endOnInput->ends(UserInput::PointerMove, event->xmotion.x_root, event->xmotion.y_root);
+    case FocusOut:
+        return wanted.fullScreen && wanted.endOnInput->ends(UserInput::FocusLost);
+    default:
+        return False;
+    }
+}
+
+}
+
+bool SdlScreen::userWantsOut()
+{
+    if (!m_native->display)
+        return false;
+    EndingEvents wanted { 0, m_native->protocols, m_native->deleteWindow,
+        m_mode == LinuxMode::FullScreen, &m_endOnInput };
+    wanted.window = m_native->window.load();
+    XEvent event;
+    return XCheckIfEvent(m_native->display, &event, isEndingEvent, reinterpret_cast<XPointer>(&wanted));
 }
 
 }

@@ -25,13 +25,20 @@ public:
 
     bool handleEvents(SaverSession&) override;
     void waitForEvents(std::chrono::milliseconds) override;
-    void present(const Bitmap&) override;
+    void present(const Bitmap&, PresentScope) override;
     std::chrono::microseconds refreshInterval() const override;
     bool wantsPresent() override;
+    void end(SaverSession&) override;
+
+    // Whether the user asks the saver to end while the program's own thread is stuck
+    // (inside a brain): a closed window, or in full screen any input. Called on a
+    // watchdog's thread; it reads the window's events from the display directly.
+    bool userWantsOut();
 
 private:
+    struct Native;
     SdlScreen(SDL_Window*, LinuxMode);
-    bool end(SaverSession&);
+    bool close(SaverSession&);
     bool movedTooFar() const;
 
     SDL_Window* m_window = nullptr;
@@ -39,6 +46,7 @@ private:
     bool m_exposed = false;
     bool m_hadFocus = false;
     EndOnInput m_endOnInput;
+    std::unique_ptr<Native> m_native;
 };
 
 }

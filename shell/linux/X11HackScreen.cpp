@@ -5,28 +5,27 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 
-#include <csignal>
-#include <optional>
+#include <cstdio>
 #include <cstring>
 #include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <vector>
 
 namespace shamblex {
 
 namespace {
 
-// The daemon ends its hack with SIGTERM; the loop notices and returns.
-volatile std::sig_atomic_t terminationRequested = 0;
-
-void requestTermination(int)
-{
-    terminationRequested = 1;
-}
-
 // The window may vanish under us (the daemon destroys it): an X error must not end
-// the process; the next size check finds the window gone and ends the saver.
-int ignoreXError(Display*, XErrorEvent*)
+// the process; the next size check finds the window gone and ends the saver. An
+// error while shared memory is being attached means the server cannot use it.
+bool sharedMemoryRefused = false;
+
+int noteXError(Display*, XErrorEvent*)
 {
+    sharedMemoryRefused = true;
     return 0;
 }
 
@@ -47,6 +46,13 @@ unsigned long placeChannel(std::uint8_t value, unsigned long mask)
     return placed & mask;
 }
 
+std::string hex(std::uint64_t value)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
 }
 
 struct X11HackScreen::Connection {
@@ -55,6 +61,30 @@ struct X11HackScreen::Connection {
     Visual* visual = nullptr;
     int depth = 0;
     GC gc = nullptr;
+    bool sharedMemory = false;
+};
+
+// The image the frame is converted into before the server copies it: in shared
+// memory, or in the program's own memory when the server offers none.
+struct X11HackScreen::Image {
+    Display* display = nullptr;
+    XImage* image = nullptr;
+    XShmSegmentInfo segment {};
+    bool shared = false;
+    std::vector<char> pixels; // when not shared
+
+    ~Image()
+    {
+        if (!image)
+            return;
+        if (shared) {
+            XShmDetach(display, &segment);
+            XSync(display, False);
+            shmdt(segment.shmaddr);
+        }
+        image->data = nullptr;
+        XDestroyImage(image);
+    }
 };
 
 std::unique_ptr<X11HackScreen> X11HackScreen::open(std::optional<std::uint64_t> windowId, std::string& error)
@@ -62,26 +92,22 @@ std::unique_ptr<X11HackScreen> X11HackScreen::open(std::optional<std::uint64_t> 
     auto x = std::make_unique<Connection>();
     x->display = XOpenDisplay(nullptr);
     if (!x->display) {
-        error = "no display";
+        const char* name = XDisplayName(nullptr);
+        error = std::string("cannot open the display '") + (name ? name : "") + "'";
         return nullptr;
     }
-    XSetErrorHandler(ignoreXError);
+    XSetErrorHandler(noteXError);
     x->window = windowId ? static_cast<Window>(*windowId) : DefaultRootWindow(x->display);
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(x->display, x->window, &attributes)) {
-        error = "no window " + std::to_string(x->window) + " on the display";
+        error = "there is no window " + hex(x->window) + " on the display '" + DisplayString(x->display) + "'";
         XCloseDisplay(x->display);
         return nullptr;
     }
     x->visual = attributes.visual;
     x->depth = attributes.depth;
     x->gc = XCreateGC(x->display, x->window, 0, nullptr);
-
-    struct sigaction action {};
-    action.sa_handler = requestTermination;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    x->sharedMemory = XShmQueryExtension(x->display);
     return std::unique_ptr<X11HackScreen>(new X11HackScreen(std::move(x)));
 }
 
@@ -92,6 +118,7 @@ X11HackScreen::X11HackScreen(std::unique_ptr<Connection> connection)
 
 X11HackScreen::~X11HackScreen()
 {
+    m_image.reset();
     XFreeGC(m_x->display, m_x->gc);
     XCloseDisplay(m_x->display);
 }
@@ -113,8 +140,6 @@ void X11HackScreen::followSize(SaverSession& session)
 
 bool X11HackScreen::handleEvents(SaverSession& session)
 {
-    if (terminationRequested)
-        return false;
     while (XPending(m_x->display)) {
         XEvent event;
         XNextEvent(m_x->display, &event);
@@ -131,46 +156,102 @@ void X11HackScreen::waitForEvents(std::chrono::milliseconds timeout)
     poll(&connection, 1, static_cast<int>(timeout.count()));
 }
 
-void X11HackScreen::present(const Bitmap& frame)
+bool X11HackScreen::prepareImage(std::int32_t width, std::int32_t height)
 {
-    if (frame.isEmpty())
+    if (m_image && m_image->image->width == width && m_image->image->height == height)
+        return true;
+    m_image.reset();
+    auto image = std::make_unique<Image>();
+    image->display = m_x->display;
+    Display* display = m_x->display;
+    auto depth = static_cast<unsigned>(m_x->depth);
+    if (m_x->sharedMemory) {
+        image->image = XShmCreateImage(display, m_x->visual, depth, ZPixmap, nullptr, &image->segment,
+            static_cast<unsigned>(width), static_cast<unsigned>(height));
+        if (image->image) {
+            image->segment.shmid = shmget(IPC_PRIVATE,
+                static_cast<std::size_t>(image->image->bytes_per_line) * static_cast<std::size_t>(height),
+                IPC_CREAT | 0600);
+            void* memory = image->segment.shmid >= 0 ? shmat(image->segment.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+            if (memory != reinterpret_cast<void*>(-1)) {
+                image->segment.shmaddr = image->image->data = static_cast<char*>(memory);
+                image->segment.readOnly = False;
+                sharedMemoryRefused = false;
+                XShmAttach(display, &image->segment);
+                XSync(display, False);
+                image->shared = !sharedMemoryRefused;
+                if (!image->shared)
+                    shmdt(memory);
+            }
+            if (image->segment.shmid >= 0)
+                shmctl(image->segment.shmid, IPC_RMID, nullptr); // freed once both sides let go
+            if (!image->shared) {
+                image->image->data = nullptr;
+                XDestroyImage(image->image);
+                image->image = nullptr;
+                m_x->sharedMemory = false; // a remote server: plain requests from now on
+            }
+        }
+    }
+    if (!image->image) {
+        image->image = XCreateImage(display, m_x->visual, depth, ZPixmap, 0, nullptr, static_cast<unsigned>(width),
+            static_cast<unsigned>(height), 32, 0);
+        if (!image->image)
+            return false;
+        image->pixels.resize(static_cast<std::size_t>(image->image->bytes_per_line) * static_cast<std::size_t>(height));
+        image->image->data = image->pixels.data();
+    }
+    m_image = std::move(image);
+    return true;
+}
+
+void X11HackScreen::present(const Bitmap& frame, PresentScope scope)
+{
+    if (frame.isEmpty() || !prepareImage(frame.width(), frame.height()))
         return;
-    const int width = frame.width();
-    const int height = frame.height();
-    // The image's memory is ours; XImage only describes it.
-    XImage* image = XCreateImage(m_x->display, m_x->visual, static_cast<unsigned>(m_x->depth), ZPixmap, 0, nullptr,
-        static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
-    if (!image)
-        return;
-    m_pixels.resize(static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(height));
-    image->data = m_pixels.data();
+    XImage* image = m_image->image;
+    std::vector<Rectangle> areas;
+    if (scope == PresentScope::Everything)
+        areas.push_back({ 0, 0, frame.width(), frame.height() });
+    else
+        areas = frame.damage().rectangles();
 
     const bool common = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00
         && image->blue_mask == 0xFF && image->byte_order == LSBFirst;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* from = frame.row(y);
-        if (common) {
-            // Blue, green, red, padding: the frame's bytes with a fourth added.
-            auto* to = reinterpret_cast<std::uint8_t*>(image->data + static_cast<std::size_t>(y) * image->bytes_per_line);
-            for (int x = 0; x < width; ++x, from += 3, to += 4) {
-                to[0] = from[0];
-                to[1] = from[1];
-                to[2] = from[2];
-                to[3] = 0;
+    for (const Rectangle& area : areas) {
+        for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
+            const std::uint8_t* from = frame.row(y) + 3 * static_cast<std::size_t>(area.left);
+            if (common) {
+                // Blue, green, red, padding: the frame's bytes with a fourth added.
+                auto* to = reinterpret_cast<std::uint8_t*>(image->data + static_cast<std::size_t>(y) * image->bytes_per_line)
+                    + 4 * static_cast<std::size_t>(area.left);
+                for (std::int32_t x = 0; x < area.width; ++x, from += 3, to += 4) {
+                    to[0] = from[0];
+                    to[1] = from[1];
+                    to[2] = from[2];
+                    to[3] = 0;
+                }
+                continue;
             }
-            continue;
+            for (std::int32_t x = area.left; x < area.left + area.width; ++x, from += 3) {
+                XPutPixel(image, x, y,
+                    placeChannel(from[2], image->red_mask) | placeChannel(from[1], image->green_mask)
+                        | placeChannel(from[0], image->blue_mask));
+            }
         }
-        for (int x = 0; x < width; ++x, from += 3) {
-            XPutPixel(image, x, y,
-                placeChannel(from[2], image->red_mask) | placeChannel(from[1], image->green_mask)
-                    | placeChannel(from[0], image->blue_mask));
-        }
+        if (m_image->shared)
+            XShmPutImage(m_x->display, m_x->window, m_x->gc, image, area.left, area.top, area.left, area.top,
+                static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), False);
+        else
+            XPutImage(m_x->display, m_x->window, m_x->gc, image, area.left, area.top, area.left, area.top,
+                static_cast<unsigned>(area.width), static_cast<unsigned>(area.height));
     }
-    XPutImage(m_x->display, m_x->window, m_x->gc, image, 0, 0, 0, 0, static_cast<unsigned>(width),
-        static_cast<unsigned>(height));
-    image->data = nullptr;
-    XDestroyImage(image);
-    XFlush(m_x->display);
+    // The server reads shared memory when it gets to the requests; the next frame
+    // may only be written into it once it has.
+    if (m_image->shared)
+        XSync(m_x->display, False);
+    else
+        XFlush(m_x->display);
 }
 
 std::chrono::microseconds X11HackScreen::refreshInterval() const

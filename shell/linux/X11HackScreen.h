@@ -7,14 +7,17 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace shamblex {
 
+class Bitmap;
+
 // The saver as an XScreenSaver hack: it draws into a window that the screen-saver
 // daemon owns (or the root window), follows that window's size by asking for it,
-// takes no input (the daemon ends it), and ends cleanly on SIGTERM. It leaves the
-// desktop's own screen saver alone.
+// takes no input (the daemon ends it with SIGTERM, which the loop sees as an
+// interrupt), and leaves the desktop's own screen saver alone. Frames go to the
+// server through shared memory where the server offers it, and only the parts a
+// frame step wrote.
 class X11HackScreen final : public SaverScreen {
 public:
     // Opens the display and the window (the root window when none is named); null
@@ -27,18 +30,20 @@ public:
 
     bool handleEvents(SaverSession&) override;
     void waitForEvents(std::chrono::milliseconds) override;
-    void present(const Bitmap&) override;
+    void present(const Bitmap&, PresentScope) override;
     std::chrono::microseconds refreshInterval() const override;
 
 private:
     struct Connection;
+    struct Image;
     explicit X11HackScreen(std::unique_ptr<Connection>);
+    bool prepareImage(std::int32_t width, std::int32_t height);
 
     std::unique_ptr<Connection> m_x;
+    std::unique_ptr<Image> m_image;
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     std::chrono::steady_clock::time_point m_nextSizeCheck;
-    std::vector<char> m_pixels;
 };
 
 }

@@ -176,14 +176,14 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
             return TRUE;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            if (endsSaver(*framework, UserInput::KeyPress))
+            if (endsSaver(*framework, UserInput::Key))
                 endSaver(window, *framework);
             break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:
-            if (endsSaver(*framework, UserInput::ButtonPress))
+            if (endsSaver(*framework, UserInput::Button))
                 endSaver(window, *framework);
             break;
         case WM_MOUSEMOVE:

@@ -2,6 +2,7 @@
 
 #include "../sim/Printers.h"
 
+#include <filesystem>
 #include <map>
 
 using namespace shamblex;
@@ -313,4 +314,48 @@ TEST(MouseCommands, LeftClickWithoutLivingHumansPlacesAPlainHuman)
     randomDirection(expected);
     randomDirection(expected);
     EXPECT_EQ(window.session.random().state(), expected.state()) << "no name was drawn, only the two directions";
+}
+
+TEST(KeyCommands, DotStepsOnceWhilePausedAndPSavesNumberedPictures)
+{
+    WindowSession window;
+    window.steps(3);
+    window.type(".");
+    EXPECT_EQ(window.simulation().frameNumber(), 3) << "a running outbreak takes no single steps";
+    window.type(" ..");
+    EXPECT_EQ(window.simulation().frameNumber(), 5);
+    EXPECT_TRUE(window.simulation().stopped());
+
+    std::vector<std::string> said;
+    window.session.setReporter([&](std::string_view line) { said.emplace_back(line); });
+    window.type("pp");
+    std::string first = window.folder.file("shamblex-frame-000005.png");
+    std::string second = window.folder.file("shamblex-frame-000005-2.png");
+    EXPECT_EQ(shamblex::test::readFile(first).substr(1, 3), "PNG");
+    EXPECT_EQ(shamblex::test::readFile(second).substr(1, 3), "PNG") << "the first picture is never overwritten";
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_NE(said[1].find("shamblex-frame-000005-2.png"), std::string::npos) << said[1];
+
+    WindowSession headless({ .mode = SaverMode::Headless });
+    headless.type("p");
+    EXPECT_FALSE(std::filesystem::exists(headless.folder.file("shamblex-frame-000000.png")))
+        << "the runner writes only the files it is asked for";
+}
+
+TEST(MouseCommands, MiddleButtonPinsTheWatchedBeingUntilPressedAgain)
+{
+    WindowSession window;
+    window.session.tick();
+    CellPosition cell = window.findCell(CellKind::Human);
+    ActorIndex being = window.simulation().occupant(cell.column, cell.row);
+    auto [x, y] = window.pixelOf(cell.column, cell.row);
+    window.session.middleButtonReleased(x, y);
+    EXPECT_TRUE(window.session.watchPinned());
+    window.session.pointerMoved(3, 3);
+    window.steps(20);
+    EXPECT_EQ(window.simulation().watchedActor(), being) << "the pointer no longer picks the watched being";
+
+    window.session.middleButtonReleased(3, 3);
+    EXPECT_FALSE(window.session.watchPinned());
+    EXPECT_EQ(window.simulation().watchedActor(), noActor);
 }

@@ -1,5 +1,7 @@
 #include "shell/linux/LinuxOptions.h"
 
+#include "session/SaverSession.h"
+
 #include <gtest/gtest.h>
 
 using namespace shamblex;
@@ -35,9 +37,26 @@ TEST(LinuxOptions, PicksTheModeAsXScreenSaverAndUsersPassIt)
     EXPECT_EQ(root.mode, LinuxMode::Hack);
     EXPECT_FALSE(root.windowId) << "the root window";
     EXPECT_EQ(optionsOf({ "--root" }, "0x400001").windowId, 0x400001u) << "the daemon's window";
-    EXPECT_EQ(optionsOf({}, "12345").mode, LinuxMode::Hack) << "started by a daemon without arguments";
+    EXPECT_EQ(optionsOf({}, "garbage").mode, LinuxMode::Window) << "the daemon's window is read only for the hack";
     EXPECT_EQ(optionsOf({ "--window-id", "7" }, "12345").windowId, 7u) << "an explicit id wins";
     EXPECT_TRUE(optionsOf({ "--help" }).showHelp);
+}
+
+TEST(LinuxOptions, TakesTheRunnersSettingsAndTheSaversOwn)
+{
+    LinuxOptions options = optionsOf({ "--root", "--board", "60x40", "--beings", "300", "--open-arena", "--seed", "9",
+        "--brains", "/usr/lib/shamblex/brains", "--speed", "75", "--graph", "--directions", "--restart-after", "10" });
+    EXPECT_EQ(options.mode, LinuxMode::Hack);
+    EXPECT_EQ(options.settings.boardWidth, 60);
+    EXPECT_EQ(options.settings.beingCount, 300);
+    EXPECT_TRUE(options.settings.openArena);
+    EXPECT_EQ(options.settings.seed, 9u);
+    EXPECT_EQ(options.settings.brainsDirectory, "/usr/lib/shamblex/brains");
+    EXPECT_EQ(options.speed, 75);
+    EXPECT_TRUE(options.graph && options.directions);
+    EXPECT_EQ(options.restartAfter, 10);
+    EXPECT_EQ(optionsOf({ "--speed", "5" }).speed, 5) << "the period a saver starts with";
+    EXPECT_FALSE(optionsOf({}).restartAfter) << "no restart unless asked";
 }
 
 TEST(LinuxOptions, RefusesWhatItCannotRead)
@@ -50,5 +69,14 @@ TEST(LinuxOptions, RefusesWhatItCannotRead)
     EXPECT_TRUE(refused({ "--window-id", "0x1ffffffffffffffff" }));
     EXPECT_TRUE(refused({ "--root" }, "not-a-window"));
     EXPECT_TRUE(refused({ "--frobnicate" }));
+    EXPECT_TRUE(refused({ "--fullscreen", "--window-id", "7" })) << "two screens at once";
+    EXPECT_TRUE(refused({ "--root", "--fullscreen" }));
+    EXPECT_TRUE(refused({ "--speed", "30" }));
+    EXPECT_TRUE(refused({ "--speed" }));
+    EXPECT_TRUE(refused({ "--restart-after", "-1" }));
+    EXPECT_TRUE(refused({ "--restart-after", "86401" }));
+    EXPECT_TRUE(refused({ "--beings", "lots" }));
     EXPECT_NE(linuxUsageText().find("\"?\""), std::string::npos) << "the help points to the in-program help key";
+    for (const SaverCommand& command : SaverSession::commands())
+        EXPECT_NE(linuxUsageText().find("  " + std::string(command.label) + " "), std::string::npos) << command.label;
 }
