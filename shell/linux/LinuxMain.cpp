@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,23 @@ int noDisplay(const std::string& reason)
 {
     std::fprintf(stderr, "shamblex: %s; run shamblex-cli for an outbreak without a window\n", reason.c_str());
     return 1;
+}
+
+// The folder of the brains installed with the program: beside an installed program
+// (bin/ or the hack's libexec/xscreensaver/), or in the build tree beside it.
+std::optional<std::string> installedBrains()
+{
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return std::nullopt;
+    std::filesystem::path folder = self.parent_path();
+    for (const std::filesystem::path& candidate : { folder / SHAMBLEX_BRAINS_FROM_PROGRAM,
+             folder / SHAMBLEX_BRAINS_FROM_HACK, folder }) {
+        if (std::filesystem::exists(candidate / "wanderwit.dll", error))
+            return std::filesystem::weakly_canonical(candidate, error).string();
+    }
+    return std::nullopt;
 }
 
 void say(std::string_view line)
@@ -73,7 +91,8 @@ int main(int argc, char** argv)
     std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const char* daemonWindow = std::getenv("XSCREENSAVER_WINDOW");
     auto parsed = parseLinuxOptions(arguments,
-        daemonWindow && *daemonWindow ? std::optional<std::string_view>(daemonWindow) : std::nullopt);
+        daemonWindow && *daemonWindow ? std::optional<std::string_view>(daemonWindow) : std::nullopt,
+        installedBrains());
     if (auto* error = std::get_if<LinuxUsageError>(&parsed)) {
         std::fprintf(stderr, "shamblex: %s\n", error->message.c_str());
         return 2;

@@ -7,8 +7,8 @@
 
 namespace shamblex {
 
-std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(
-    const std::vector<std::string_view>& arguments, std::optional<std::string_view> screensaverWindow)
+std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<std::string_view>& arguments,
+    std::optional<std::string_view> screensaverWindow, std::optional<std::string> installedBrains)
 {
     LinuxOptions options;
     bool root = false;
@@ -36,6 +36,12 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(
             fullScreen = true;
         } else if (argument == "--root" || argument == "-root") {
             root = true;
+        } else if (argument == "--installed-brains") {
+            // Like --brains with the folder installed beside the program; a later
+            // --brains replaces it, as a repeated option does.
+            if (!installedBrains)
+                return LinuxUsageError { "--installed-brains: no brains are installed beside this program" };
+            options.settings.brainsDirectory = *installedBrains;
         } else if (argument == "--graph") {
             options.graph = true;
         } else if (argument == "--directions") {
@@ -56,6 +62,14 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(
                 return LinuxUsageError { "--speed: " + quoted(text.value_or("")) + " is not a period of the speed key "
                     + "(1, 5, 25, 75 or 150 milliseconds)" };
             options.speed = static_cast<int>(*period);
+        } else if (argument == "--board-side") {
+            // A square board, for a configuration dialog's single slider.
+            auto text = value();
+            auto side = text ? parseUnsigned(*text, maximumBoardSide) : std::nullopt;
+            if (!side || *side == 0)
+                return LinuxUsageError { "--board-side: " + quoted(text.value_or(""))
+                    + " is not a number from 1 to 46340" };
+            options.settings.boardWidth = options.settings.boardHeight = static_cast<std::int32_t>(*side);
         } else if (argument == "--restart-after") {
             auto text = value();
             auto seconds = text ? parseUnsigned(*text, maximumRestartDelay) : std::nullopt;
@@ -107,6 +121,8 @@ The outbreak:
 )";
     text += settingsOptionsHelp();
     text += R"(                       ("l" then reloads the brains of DIR)
+  --installed-brains   load the brains installed with shamblex
+  --board-side N       a board of N x N cells
   --speed MS           start at 1, 5, 25, 75 or 150 milliseconds a frame (5)
   --graph              start with the population history graph shown
   --directions         start with the look and move directions shown

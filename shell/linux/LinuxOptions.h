@@ -42,8 +42,10 @@ inline constexpr int maximumRestartDelay = 86400;
 // ("-root", "-window-id 0x2a00007"). `screensaverWindow` is the XSCREENSAVER_WINDOW
 // environment variable, when set: the window a screen-saver daemon gives its hack,
 // read only when the hack is asked for (--root).
-std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(
-    const std::vector<std::string_view>& arguments, std::optional<std::string_view> screensaverWindow);
+// `installedBrains` is the folder of the brains installed with the program, if there
+// is one: what --installed-brains loads.
+std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<std::string_view>& arguments,
+    std::optional<std::string_view> screensaverWindow, std::optional<std::string> installedBrains = std::nullopt);
 
 std::string linuxUsageText();
 

@@ -56,6 +56,7 @@ TEST(LinuxOptions, TakesTheRunnersSettingsAndTheSaversOwn)
     EXPECT_TRUE(options.graph && options.directions);
     EXPECT_EQ(options.restartAfter, 10);
     EXPECT_EQ(optionsOf({ "--speed", "5" }).speed, 5) << "the period a saver starts with";
+    EXPECT_EQ(optionsOf({ "--board-side", "80" }).settings.boardHeight, 80);
     EXPECT_FALSE(optionsOf({}).restartAfter) << "no restart unless asked";
 }
 

@@ -1,0 +1,86 @@
+#!/bin/sh
+# The installed hack as XScreenSaver starts it: the tree is installed into a folder
+# of its own, the command line is read from the installed shamblex.xml (its fixed
+# arguments, and two sliders moved to their small ends so that an outbreak ends
+# soon), and the hack runs in a window under Xvfb. The installed brains must play
+# (their lines in the status band), and a finished outbreak must start again.
+#   installed_hack_e2e.sh BUILD_FOLDER SCREEN_READER
+set -u
+build="$1"
+reader="$2"
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for pid in $pids; do kill -KILL "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/run/out.txt" ] && sed 's/^/  shamblex: /' "$work/run/out.txt"
+    exit 1
+}
+for tool in Xvfb xdotool import xlogo xwininfo timeout; do
+    command -v "$tool" >/dev/null || fail "$tool is needed (tools/install-deps.sh installs it)"
+done
+cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "the tree does not install"
+xml="$work/prefix/share/xscreensaver/config/shamblex.xml"
+hack="$work/prefix/libexec/xscreensaver/shamblex"
+[ -f "$xml" ] && [ -x "$hack" ] || fail "no hack or no XML installed"
+first_brain=$(ls "$work/prefix/lib/shamblex/brains" | sed -n 's/\.dll$//p' | sort | head -n 1)
+[ -n "$first_brain" ] || fail "no brains installed"
+
+# The command XScreenSaver makes of the XML: every <command arg>, then the slider
+# arguments with their values.
+fixed=$(sed -n 's/.*<command arg="\([^"]*\)".*/\1/p' "$xml" | tr '\n' ' ')
+slider() { # ID VALUE: the slider's arg with the value in place of %
+    sed -n "/<number id=\"$1\"/,/>/p" "$xml" | sed -n 's/.*arg="\([^"]*\)".*/\1/p' | sed "s/%/$2/"
+}
+case "$fixed" in *--root*) ;; *) fail "the XML's command has no --root: $fixed" ;; esac
+moved="$(slider beings 100) $(slider boardside 50)"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids="$!"
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
+xlogo -geometry 640x480+0+0 2>/dev/null &
+pids="$pids $!"
+toplevel=$(timeout 20 xdotool search --sync --onlyvisible --class xlogo | head -n 1)
+window=$(xwininfo -children -id "$toplevel" | awk '/^ +0x/ { print $1; exit }')
+[ -n "$window" ] || fail "no window to draw into"
+
+mkdir "$work/run"
+cd "$work/run" || fail "no work folder"
+# The daemon names its window in the environment; --root draws there.
+# shellcheck disable=SC2086
+ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" XSCREENSAVER_WINDOW="$window" "$hack" $fixed $moved >out.txt 2>&1 &
+hack_pid=$!
+pids="$pids $hack_pid"
+sleep 1.5
+import -window "$window" shot.png || fail "no screenshot"
+"$reader" text shot.png 180 0 "$first_brain:" || fail "no line of the brain '$first_brain' in the status band"
+
+# The outbreak ends and, ten seconds later, starts again from frame 1.
+last=0
+restarted=""
+for _ in $(seq 150); do
+    sleep 0.5
+    import -window "$window" shot.png || continue
+    set -- $("$reader" status shot.png)
+    [ "$#" = 3 ] && [ "$1" -ge 0 ] || continue
+    if [ "$1" -lt "$last" ]; then
+        restarted=yes
+        break
+    fi
+    last=$1
+done
+[ -n "$restarted" ] || fail "no new outbreak after the last one ended (last frame seen: $last)"
+
+kill -TERM "$hack_pid"
+for _ in $(seq 10); do kill -0 "$hack_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$hack_pid" 2>/dev/null && fail "the hack did not end within a second of SIGTERM"
+wait "$hack_pid" || fail "the hack ended with status $?"
+[ -e zombie.sav ] && fail "the hack wrote a settings file into the daemon's folder"
+echo "installed hack end-to-end: all checks passed"
