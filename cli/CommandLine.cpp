@@ -37,7 +37,11 @@ Output (FILE "-" is standard output):
   --dump-every K       ... and after every K-th frame step
   --board-dump FILE    the board's cell kinds at the end, one line per row
   --png FILE           draw the frames and save the last one as a PNG
-  --size WxH           the window's client size for --png, 1 to 16384 (1024x768)
+  --video FILE         every drawn frame as a video, through the ffmpeg program
+                       (MP4/H.264 by default; the container follows the extension)
+  --fps N              the video's frames a second, 1 to 240 (30)
+  --size WxH           the window's client size for --png and --video, 1 to 16384
+                       (1024x768)
 
   --help               show this text
 
@@ -66,7 +70,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
         }
 
         static constexpr std::string_view valued[] = { "--script", "--frames", "--stats", "--dump", "--dump-every",
-            "--board-dump", "--png", "--size" };
+            "--board-dump", "--png", "--video", "--fps", "--size" };
         bool takesValue = false;
         for (std::string_view name : valued)
             takesValue = takesValue || option == name;
@@ -92,6 +96,11 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
             if (!every || *every == 0)
                 return badValue(option, value, "a number from 1 to 2147483647");
             options.dumpEvery = static_cast<std::int32_t>(*every);
+        } else if (option == "--fps") {
+            auto rate = parseUnsigned(value, 240);
+            if (!rate || *rate == 0)
+                return badValue(option, value, "a number from 1 to 240");
+            options.videoFrameRate = static_cast<int>(*rate);
         } else if (option == "--size") {
             auto size = parseSize(value, maximumWindowSide);
             if (!size)
@@ -108,6 +117,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
                 options.dumpFile = file;
             else if (option == "--board-dump")
                 options.boardDumpFile = file;
+            else if (option == "--video")
+                options.videoFile = file;
             else
                 options.pngFile = file;
         }

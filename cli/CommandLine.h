@@ -27,6 +27,10 @@ struct RunOptions {
     std::optional<std::int32_t> dumpEvery;
     std::optional<std::string> boardDumpFile;
     std::optional<std::string> pngFile;
+    std::optional<std::string> videoFile;
+    int videoFrameRate = 30; // frames a second
+    // Whether the run draws: a picture or a video is asked for.
+    bool drawn() const { return pngFile || videoFile; }
     std::int32_t windowWidth = 1024;
     std::int32_t windowHeight = 768;
 

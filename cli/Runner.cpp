@@ -1,6 +1,7 @@
 #include "cli/Runner.h"
 
 #include "cli/OutputFile.h"
+#include "cli/VideoOutput.h"
 #include "render/PngEncoder.h"
 #include "platform/BrainGuard.h"
 #include "platform/PlatformLibraryLoader.h"
@@ -79,7 +80,7 @@ private:
     bool finishOutputs();
     void step();
     // After every step the session runs; false once an interrupt asks the run to stop.
-    bool afterStep();
+    bool afterStep(Drawing);
     void writeDump();
     void writeBoardDump();
     bool writePicture();
@@ -101,12 +102,13 @@ private:
     // The runner is a shell like the others: it drives a saver session, with a
     // picture only when one is to be saved.
     SaverSession m_session { SaverMode::Headless, makePlatformLibraryLoader(),
-        m_options.pngFile ? Picture::Drawn : Picture::None };
+        m_options.drawn() ? Picture::Drawn : Picture::None };
     Settings& m_settings = m_session.settings();
     BrainRegistry& m_brains = m_session.brains();
     Simulation& m_simulation = m_session.simulation();
 
     std::array<OutputFile, SlotCount> m_files;
+    VideoOutput m_video;
     std::int64_t m_stepsRun = 0;
     Interrupt m_interrupt = Interrupt::None;
     Line m_line;
@@ -166,6 +168,7 @@ void Run::discardOutputs()
 {
     for (int slot = SlotCount - 1; slot >= 0; --slot)
         m_files[slot].discard();
+    m_video.discard();
 }
 
 bool Run::finishOutputs()
@@ -177,6 +180,11 @@ bool Run::finishOutputs()
             discardOutputs();
             return false;
         }
+    }
+    if (auto reason = m_video.finish()) {
+        report("writing the video '" + *m_options.videoFile + "' failed: " + *reason);
+        discardOutputs();
+        return false;
     }
     // Outputs that share a stream were opened after its owner; finishing in reverse
     // completes every stream after its last user.
@@ -199,9 +207,11 @@ void Run::step()
     m_session.tick();
 }
 
-bool Run::afterStep()
+bool Run::afterStep(Drawing drawing)
 {
     ++m_stepsRun;
+    if (drawing == Drawing::On && m_video.isOpen())
+        m_video.addFrame(m_session.frame());
     if (m_files[Stats].isOpen()) {
         m_line.clear();
         m_line.number(m_simulation.frameNumber()).comma();
@@ -270,14 +280,14 @@ int Run::execute()
     applySettings();
     if (!loadBrains())
         return 1;
-    m_session.setStepListener([this] { return afterStep(); });
+    m_session.setStepListener([this](Drawing drawing) { return afterStep(drawing); });
     if (!m_session.create()) {
         report("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
             + " cells with " + std::to_string(m_settings.beingCount) + " beings does not fit in memory");
         return 1;
     }
     // The window reports its client size, as after a saver window's creation.
-    if (m_options.pngFile) {
+    if (m_options.drawn()) {
         m_session.resize(m_options.windowWidth, m_options.windowHeight, m_options.windowWidth, m_options.windowHeight);
         if (m_session.frame().isEmpty()) {
             report("a picture of " + std::to_string(m_options.windowWidth) + "x"
@@ -287,6 +297,14 @@ int Run::execute()
     }
     if (!openOutputs())
         return 1;
+    if (m_options.videoFile) {
+        if (auto reason = m_video.open(*m_options.videoFile, m_options.windowWidth, m_options.windowHeight,
+                m_options.videoFrameRate)) {
+            report(*reason);
+            discardOutputs();
+            return 1;
+        }
+    }
     if (m_files[Stats].isOpen())
         m_files[Stats].write(statsHeader);
     if (m_files[Dump].isOpen())

@@ -26,13 +26,15 @@ ReplacementFile::~ReplacementFile()
 std::optional<std::string> ReplacementFile::open(const std::string& path)
 {
     discard();
-    // ".name.XXXXXX" in the same folder: a rename within one file system replaces the
-    // old file in one step.
+    // ".name.XXXXXX.ext" in the same folder: a rename within one file system replaces
+    // the old file in one step.
     auto slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string pattern = folder + "." + name + ".XXXXXX";
-    int descriptor = mkstemp(pattern.data());
+    auto dot = name.rfind('.');
+    std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    std::string pattern = folder + "." + name + ".XXXXXX" + extension;
+    int descriptor = mkstemps(pattern.data(), static_cast<int>(extension.size()));
     if (descriptor < 0)
         return systemReason(errno);
     // mkstemp makes a private file; the finished file gets the usual permissions.
@@ -52,16 +54,28 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
     return std::nullopt;
 }
 
+std::optional<std::string> ReplacementFile::reserve(const std::string& path)
+{
+    auto reason = open(path);
+    if (!reason) {
+        std::fclose(m_stream);
+        m_stream = nullptr;
+    }
+    return reason;
+}
+
 std::optional<std::string> ReplacementFile::commit()
 {
-    if (!m_stream)
+    if (m_temporary.empty())
         return "not open";
     int error = 0;
-    if (std::fflush(m_stream) != 0 || std::ferror(m_stream))
-        error = errno ? errno : EIO;
-    if (std::fclose(m_stream) != 0 && error == 0)
-        error = errno;
-    m_stream = nullptr;
+    if (m_stream) {
+        if (std::fflush(m_stream) != 0 || std::ferror(m_stream))
+            error = errno ? errno : EIO;
+        if (std::fclose(m_stream) != 0 && error == 0)
+            error = errno;
+        m_stream = nullptr;
+    }
     if (error == 0 && std::rename(m_temporary.c_str(), m_path.c_str()) != 0)
         error = errno;
     if (error != 0)

@@ -18,8 +18,14 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-    // Creates the temporary file beside `path`; the system's reason when it cannot.
+    // Creates the temporary file beside `path` (with the same extension, so that a
+    // program choosing a format by it chooses the same); the system's reason when it
+    // cannot.
     std::optional<std::string> open(const std::string& path);
+    // The same, but closes the temporary file again for another program to write:
+    // commit() then only renames it into place.
+    std::optional<std::string> reserve(const std::string& path);
+    const std::string& temporaryPath() const { return m_temporary; }
 
     std::FILE* stream() const { return m_stream; }
     const std::string& path() const { return m_path; }

@@ -36,11 +36,15 @@ ReplacementFile::~ReplacementFile()
 std::optional<std::string> ReplacementFile::open(const std::string& path)
 {
     discard();
-    // "name.partial-PID-N" in the same folder, created new, never over another file.
+    // "name.partial-PID-N.ext" in the same folder, created new, never over another file.
     static unsigned counter = 0;
+    auto separator = path.find_last_of("/\\");
+    auto dot = path.rfind('.');
+    bool hasExtension = dot != std::string::npos && (separator == std::string::npos || dot > separator + 1);
+    std::string extension = hasExtension ? path.substr(dot) : "";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temporary
-            = path + ".partial-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId()) + "-"
+            + std::to_string(counter++) + extension;
         HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
@@ -67,16 +71,28 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
     return "no free temporary name";
 }
 
+std::optional<std::string> ReplacementFile::reserve(const std::string& path)
+{
+    auto reason = open(path);
+    if (!reason) {
+        std::fclose(m_stream);
+        m_stream = nullptr;
+    }
+    return reason;
+}
+
 std::optional<std::string> ReplacementFile::commit()
 {
-    if (!m_stream)
+    if (m_temporary.empty())
         return "not open";
     std::optional<std::string> reason;
-    if (std::fflush(m_stream) != 0 || std::ferror(m_stream))
-        reason = "a write failed";
-    if (std::fclose(m_stream) != 0 && !reason)
-        reason = "closing failed";
-    m_stream = nullptr;
+    if (m_stream) {
+        if (std::fflush(m_stream) != 0 || std::ferror(m_stream))
+            reason = "a write failed";
+        if (std::fclose(m_stream) != 0 && !reason)
+            reason = "closing failed";
+        m_stream = nullptr;
+    }
     if (!reason && !MoveFileExA(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
         reason = systemReason(GetLastError());
     if (reason)

@@ -87,26 +87,27 @@ void SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, s
     m_simulation.requestFullRedraw();
 }
 
-bool SaverSession::step(Drawing drawing)
+bool SaverSession::stepped(Drawing drawing)
 {
-    m_simulation.frameStep(drawn() ? drawing : Drawing::Off);
-    return !m_stepListener || m_stepListener();
+    return !m_stepListener || m_stepListener(drawing);
 }
 
 void SaverSession::tick()
 {
-    step(Drawing::On);
+    m_simulation.frameStep(drawn() ? Drawing::On : Drawing::Off);
     if (m_helpShown && drawn()) {
         const Layout& l = layout();
         m_help.draw(m_frame, l.boardLeft, l.boardTop);
         m_painter.overdrawn({ l.boardLeft, l.boardTop, helpPageWidth, helpPageHeight });
     }
+    stepped(drawn() ? Drawing::On : Drawing::Off);
 }
 
 void SaverSession::fastForward(int frames)
 {
     for (int i = 0; i < frames; ++i) {
-        if (!step(Drawing::Off))
+        m_simulation.frameStep(Drawing::Off);
+        if (!stepped(Drawing::Off))
             break;
     }
     m_simulation.requestFullRedraw();

@@ -119,9 +119,10 @@ public:
     bool helpShown() const { return m_helpShown; }
     bool watchPinned() const { return m_watchPinned; }
 
-    // Called after every frame step the session runs, the fast-forward steps included;
-    // when it returns false, a fast forward stops after that step.
-    void setStepListener(std::function<bool()> listener) { m_stepListener = std::move(listener); }
+    // Called after every frame step the session runs, the fast-forward steps included,
+    // with whether the step drew (a tick's step is called once the help page lies over
+    // it); when it returns false, a fast forward stops after that step.
+    void setStepListener(std::function<bool(Drawing)> listener) { m_stepListener = std::move(listener); }
 
     // Where the settings file is written ("zombie.sav" in the working directory) and
     // where the reload command looks for brains (the working directory).
@@ -137,8 +138,8 @@ public:
     static constexpr int longFastForward = 1000;
 
 private:
-    // Runs one frame step; false when the listener asks to stop.
-    bool step(Drawing);
+    // Tells the listener a step ran; false when it asks to stop.
+    bool stepped(Drawing);
     void fastForward(int frames);
     // Starts a new simulation with the changed settings; when it cannot be held, puts
     // the settings back and lets the running simulation go on.
@@ -187,7 +188,7 @@ private:
     bool m_helpShown = false;
     bool m_watchPinned = false;
     std::function<void(std::string_view)> m_reporter;
-    std::function<bool()> m_stepListener;
+    std::function<bool(Drawing)> m_stepListener;
     std::string m_settingsFile = "zombie.sav";
     std::string m_brainFolder = ".";
 };

@@ -7,7 +7,7 @@ set -eu
 # End-to-end tests: a virtual X server, input and screenshot tools, a foreign window.
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
-    xvfb xdotool imagemagick x11-apps x11-utils mingw-w64 wine wine64"
+    xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel mingw-w64 wine wine64"
 
 missing=""
 for package in $packages; do

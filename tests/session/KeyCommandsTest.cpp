@@ -114,12 +114,15 @@ TEST(KeyCommands, FastForwardRunsStepsWithoutDrawingAndThenRepaints)
 {
     WindowSession window;
     int steps = 0;
-    window.session.setStepListener([&] {
+    int drawn = 0;
+    window.session.setStepListener([&](Drawing drawing) {
         ++steps;
+        drawn += drawing == Drawing::On;
         return true;
     });
     window.type("f");
     EXPECT_EQ(steps, 100);
+    EXPECT_EQ(drawn, 0) << "fast-forward steps draw nothing";
     EXPECT_EQ(window.simulation().frameNumber(), 100);
     EXPECT_TRUE(window.simulation().fullRedrawPending());
     window.type("F");
