@@ -124,7 +124,6 @@ void guardBrainCalls(std::string_view program)
     SetThreadStackGuarantee(&stackLeft); // room for the filter after a stack overflow
     previousFilter = SetUnhandledExceptionFilter(onUnhandledException);
     std::atexit(onExit);
-    std::at_quick_exit(onExit);
 }
 
 void removeIfEndedAtOnce(const std::string& path)

@@ -45,7 +45,8 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId()) + "-"
             + std::to_string(counter++) + extension;
-        HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        // Shared for deletion, so that a process ending at once can remove it while open.
+        HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             DWORD code = GetLastError();

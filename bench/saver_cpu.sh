@@ -1,0 +1,48 @@
+#!/bin/sh
+# How much CPU the saver costs on a 1920 x 1080 screen under Xvfb: the program and the
+# X server together, as a share of one core, over a stretch of SECONDS after a warm-up.
+#   saver_cpu.sh SHAMBLEX fullscreen|hack|window|paused [SECONDS]
+# fullscreen: shamblex --fullscreen; hack: shamblex --root; window: the ordinary
+# window at full size; paused: that window after Space.
+set -u
+shamblex="$1"
+mode="$2"
+seconds="${3:-10}"
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for pid in $pids; do kill "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+pids="$xvfb"
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
+cd "$work" || exit 1
+case "$mode" in
+    fullscreen) "$shamblex" --fullscreen & ;;
+    hack) "$shamblex" --root & ;;
+    window | paused) "$shamblex" & ;;
+    *) echo "unknown mode $mode" >&2; exit 2 ;;
+esac
+app=$!
+pids="$pids $app"
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Shamblex$' 2>/dev/null | head -n 1)
+if [ "$mode" = window ] || [ "$mode" = paused ]; then
+    xdotool windowsize "$window" 1920 1080
+    # The pointer rests outside the board, as on a desk nobody touches.
+    xdotool mousemove 5 5
+    [ "$mode" = paused ] && xdotool windowfocus --sync "$window" key space
+fi
+sleep 3
+ticks() { # PID -> user + system time in clock ticks
+    awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+start=$(($(ticks "$app") + $(ticks "$xvfb")))
+sleep "$seconds"
+end=$(($(ticks "$app") + $(ticks "$xvfb")))
+hertz=$(getconf CLK_TCK)
+echo "$mode: $(((end - start) * 100 / (hertz * seconds)))% of one core (program and X server)"
