@@ -5,7 +5,8 @@
 # fullscreen: shamblex --fullscreen; hack: shamblex --root; window: the ordinary
 # window at full size; paused: that window after Space.
 set -u
-shamblex="$1"
+shamblex=$(command -v "$1" 2>/dev/null || echo "$1")
+case "$shamblex" in /*) ;; *) shamblex="$PWD/$shamblex" ;; esac
 mode="$2"
 seconds="${3:-10}"
 work=$(mktemp -d)

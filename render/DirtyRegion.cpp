@@ -12,6 +12,7 @@ void DirtyRegion::resize(std::int32_t width, std::int32_t height)
     m_rows = (m_height + tileHeight - 1) / tileHeight;
     m_tiles.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), 0);
     m_marked = 0;
+    m_written.clear();
     addAll();
 }
 
@@ -23,6 +24,13 @@ void DirtyRegion::add(std::int64_t left, std::int64_t top, std::int64_t width, s
     std::int64_t y1 = std::min<std::int64_t>(top + height, m_height);
     if (width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1)
         return;
+    if (!m_tooManyWritten) {
+        if (m_written.size() < maximumWritten)
+            m_written.push_back({ static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+                static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0) });
+        else
+            m_tooManyWritten = true;
+    }
     auto firstColumn = static_cast<std::int32_t>(x0 / tileWidth);
     auto lastColumn = static_cast<std::int32_t>((x1 - 1) / tileWidth);
     auto firstRow = static_cast<std::int32_t>(y0 / tileHeight);
@@ -40,14 +48,23 @@ void DirtyRegion::addAll()
 {
     std::fill(m_tiles.begin(), m_tiles.end(), 1);
     m_marked = m_tiles.size();
+    m_tooManyWritten = true;
+    m_written.clear();
 }
 
 void DirtyRegion::clear()
 {
+    m_written.clear();
+    m_tooManyWritten = false;
     if (m_marked == 0)
         return;
     std::fill(m_tiles.begin(), m_tiles.end(), 0);
     m_marked = 0;
+}
+
+std::vector<Rectangle> DirtyRegion::writtenRectangles() const
+{
+    return m_tooManyWritten ? rectangles() : m_written;
 }
 
 std::vector<Rectangle> DirtyRegion::rectangles() const
@@ -69,9 +86,22 @@ std::vector<Rectangle> DirtyRegion::rectangles() const
                 ++column;
                 continue;
             }
+            // A run, with the short gaps inside it.
             std::int32_t start = column;
-            while (column < m_columns && tiles[column])
-                ++column;
+            std::int32_t end = column;
+            while (column < m_columns) {
+                if (tiles[column]) {
+                    end = ++column;
+                    continue;
+                }
+                std::int32_t gap = column;
+                while (gap < m_columns && !tiles[gap] && gap - end < mergedGap)
+                    ++gap;
+                if (gap == m_columns || !tiles[gap])
+                    break;
+                column = gap;
+            }
+            column = end;
             std::int32_t left = start * tileWidth;
             std::int32_t width = std::min(column * tileWidth, m_width) - left;
             while (next < open.size() && result[open[next]].left < left)

@@ -19,10 +19,19 @@ struct Rectangle {
 // touches, and rectangles() merges the marked tiles of each tile row into runs, and
 // runs of equal extent in consecutive tile rows into one rectangle. Marking costs
 // the same whatever was written before; a present costs one rectangle per run.
+//
+// The sizes weigh what a present costs: every rectangle is a request to the display
+// (a fixed cost of about what copying a thousand pixels costs), every pixel a copy.
+// Small tiles keep the pixels sent close to those written; runs with short gaps
+// between them are sent as one rectangle, gap included, since the request saved is
+// worth more than the few pixels added. The region also keeps the written rectangles
+// themselves (up to a limit), so that a shell converting pixels for the display
+// converts only those, and lets the display copy the tiles around them.
 class DirtyRegion {
 public:
     static constexpr std::int32_t tileWidth = 32;
     static constexpr std::int32_t tileHeight = 8;
+    static constexpr std::int32_t mergedGap = 4; // tiles between two runs that are sent as one
 
     // Forgets everything and covers an image of this size; the whole image is dirty,
     // since nothing of it has been presented.
@@ -38,6 +47,9 @@ public:
 
     // The marked tiles as rectangles clipped to the image, top to bottom.
     std::vector<Rectangle> rectangles() const;
+    // The rectangles written, clipped to the image, when there were not too many of
+    // them (they may overlap); otherwise rectangles().
+    std::vector<Rectangle> writtenRectangles() const;
     // The one rectangle around everything marked (empty when nothing is).
     Rectangle bounds() const;
 
@@ -48,8 +60,12 @@ private:
     std::int32_t m_height = 0;
     std::int32_t m_columns = 0; // tiles across
     std::int32_t m_rows = 0; // tiles down
+    static constexpr std::size_t maximumWritten = 16384;
+
     std::vector<std::uint8_t> m_tiles;
     std::size_t m_marked = 0;
+    std::vector<Rectangle> m_written;
+    bool m_tooManyWritten = false;
 };
 
 }

@@ -54,15 +54,6 @@ ScenePainter::ScenePainter(Bitmap& frame, const Simulation& simulation, const Se
     m_text.selectNearestFont(textFontWidth, textFontHeight);
 }
 
-bool ScenePainter::shows(std::int32_t column, std::int32_t row, Colour colour) const
-{
-    if (m_shown.empty() || column < 0 || row < 0 || column >= m_layout.columns || row >= m_layout.rows)
-        return false;
-    return m_shown[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_layout.columns)
-               + static_cast<std::size_t>(column)]
-        == colour.packed();
-}
-
 void ScenePainter::remember(std::int32_t column, std::int32_t row, Colour colour)
 {
     if (m_shown.empty() || column < 0 || row < 0 || column >= m_layout.columns || row >= m_layout.rows)

@@ -74,7 +74,15 @@ private:
 
     bool cellsVisible() const { return m_layout.cellWidth > 0 && m_layout.cellHeight > 0; }
     // Whether the cell shows exactly this colour, as far as the painter knows.
-    bool shows(std::int32_t column, std::int32_t row, Colour) const;
+    bool shows(std::int32_t column, std::int32_t row, Colour colour) const
+    {
+        if (m_shown.empty() || static_cast<std::uint32_t>(column) >= static_cast<std::uint32_t>(m_layout.columns)
+            || static_cast<std::uint32_t>(row) >= static_cast<std::uint32_t>(m_layout.rows))
+            return false;
+        return m_shown[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_layout.columns)
+                   + static_cast<std::size_t>(column)]
+            == colour.packed();
+    }
     void remember(std::int32_t column, std::int32_t row, Colour);
     // Paints every cell of the board in colourOf(kind), one pixel line per board row
     // copied down the cell height: a full repaint costs a copy per pixel row, not a

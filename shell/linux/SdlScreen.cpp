@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace shamblex {
@@ -20,6 +21,26 @@ namespace shamblex {
 namespace {
 
 constexpr int fallbackRefreshRate = 60;
+
+// Blue, green, red into blue, green, red, opaque: four bytes read at a time, which
+// takes one byte past each pixel; the very last pixel of the store, which has none
+// after it, is read byte by byte.
+void convertRow(const std::uint8_t* from, std::uint8_t* to, int pixels, bool endsTheStore)
+{
+    int wide = endsTheStore ? pixels - 1 : pixels;
+    for (int x = 0; x < wide; ++x, from += 3, to += 4) {
+        std::uint32_t value;
+        std::memcpy(&value, from, 4);
+        value |= 0xFF000000u;
+        std::memcpy(to, &value, 4);
+    }
+    if (wide < pixels) {
+        to[0] = from[0];
+        to[1] = from[1];
+        to[2] = from[2];
+        to[3] = 0xFF;
+    }
+}
 
 }
 
@@ -51,6 +72,10 @@ std::unique_ptr<SdlScreen> SdlScreen::open(LinuxMode mode, std::string& error)
     // the full-screen saver is that screen saver. Interrupts are the program's own.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, mode == LinuxMode::FullScreen ? "0" : "1");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The window's surface is the X server's own image, sent through shared memory:
+    // the frame is drawn in software anyway, and a GL renderer in between (a software
+    // one on a display without a GPU) would cost far more than the drawing.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return nullptr;
@@ -249,9 +274,35 @@ void SdlScreen::present(const Bitmap& frame, PresentScope scope)
         for (const Rectangle& area : frame.damage().rectangles())
             areas.push_back({ area.left, area.top, area.width, area.height });
     }
-    for (SDL_Rect& area : areas) {
-        SDL_Rect to = area;
-        SDL_BlitSurface(source, &area, target, &to);
+    // The usual X11 surface is 32-bit XRGB: its rows are converted here in one tight
+    // loop; any other format goes through SDL's blitter.
+    const bool xrgb = target->format->format == SDL_PIXELFORMAT_RGB888
+        || target->format->format == SDL_PIXELFORMAT_ARGB8888;
+    if (xrgb && SDL_LockSurface(target) == 0) {
+        // Only the pixels written are converted; the display then copies the tiles
+        // around them, which hold the same pixels as before elsewhere.
+        std::vector<SDL_Rect> written;
+        if (scope == PresentScope::Everything)
+            written = areas;
+        else
+            for (const Rectangle& area : frame.damage().writtenRectangles())
+                written.push_back({ area.left, area.top, area.width, area.height });
+        for (SDL_Rect& area : written) {
+            if (!SDL_IntersectRect(&area, &target->clip_rect, &area))
+                continue;
+            for (int y = area.y; y < area.y + area.h; ++y) {
+                const std::uint8_t* from = frame.row(y) + 3 * static_cast<std::size_t>(area.x);
+                auto* to = static_cast<std::uint8_t*>(target->pixels) + static_cast<std::size_t>(y) * target->pitch
+                    + 4 * static_cast<std::size_t>(area.x);
+                convertRow(from, to, area.w, y == frame.height() - 1 && area.x + area.w == frame.width());
+            }
+        }
+        SDL_UnlockSurface(target);
+    } else {
+        for (SDL_Rect& area : areas) {
+            SDL_Rect to = area;
+            SDL_BlitSurface(source, &area, target, &to);
+        }
     }
     SDL_FreeSurface(source);
     if (!areas.empty())

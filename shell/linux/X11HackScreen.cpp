@@ -210,15 +210,21 @@ void X11HackScreen::present(const Bitmap& frame, PresentScope scope)
     if (frame.isEmpty() || !prepareImage(frame.width(), frame.height()))
         return;
     XImage* image = m_image->image;
+    // The pixels written are converted; the server then copies the tiles around them,
+    // whose other pixels the image already holds from before.
     std::vector<Rectangle> areas;
-    if (scope == PresentScope::Everything)
+    std::vector<Rectangle> written;
+    if (scope == PresentScope::Everything) {
         areas.push_back({ 0, 0, frame.width(), frame.height() });
-    else
+        written = areas;
+    } else {
         areas = frame.damage().rectangles();
+        written = frame.damage().writtenRectangles();
+    }
 
     const bool common = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00
         && image->blue_mask == 0xFF && image->byte_order == LSBFirst;
-    for (const Rectangle& area : areas) {
+    for (const Rectangle& area : written) {
         for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
             const std::uint8_t* from = frame.row(y) + 3 * static_cast<std::size_t>(area.left);
             if (common) {
@@ -239,6 +245,8 @@ void X11HackScreen::present(const Bitmap& frame, PresentScope scope)
                         | placeChannel(from[0], image->blue_mask));
             }
         }
+    }
+    for (const Rectangle& area : areas) {
         if (m_image->shared)
             XShmPutImage(m_x->display, m_x->window, m_x->gc, image, area.left, area.top, area.left, area.top,
                 static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), False);
