@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace {
 
 using namespace shamblex;
@@ -47,6 +49,25 @@ void frameStepWithoutDrawing(benchmark::State& state)
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+void buildOutbreak(benchmark::State& state)
+{
+    Settings settings;
+    settings.beingCount = static_cast<std::int32_t>(state.range(0));
+    settings.boardWidth = settings.boardHeight = static_cast<std::int32_t>(state.range(1));
+    Random random;
+    NoBrains brains;
+    for (auto _ : state) {
+        auto simulation = std::make_unique<Simulation>(settings, random, brains);
+        if (!simulation->newSimulation())
+            state.SkipWithError("the outbreak does not fit in memory");
+        benchmark::DoNotOptimize(simulation->population().size());
+        // The outbreak is freed outside the timing.
+        state.PauseTiming();
+        simulation.reset();
+        state.ResumeTiming();
+    }
+}
+
 }
 
 // beings, board side, frames per simulation
@@ -56,3 +77,5 @@ BENCHMARK(frameStepWithoutDrawing)
     ->Name("FrameStep/huge_1000000_beings_5000x5000")
     ->Args({ 1000000, 5000, 300 })
     ->Unit(benchmark::kMillisecond);
+// The city generator and the placement of every being, without a frame step.
+BENCHMARK(buildOutbreak)->Name("Build/huge_1000000_beings_5000x5000")->Args({ 1000000, 5000 })->Unit(benchmark::kMillisecond);
