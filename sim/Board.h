@@ -16,7 +16,9 @@ class Random;
 // The rectangular grid of walls and streets, row-major, x the column from the left
 // and y the row from the top. It keeps one byte per cell, the cell's kind, so that
 // the sight scans every being makes read a compact array; which being marked a cell
-// is the population's bookkeeping (Population::occupant).
+// is the population's bookkeeping (Population::occupant). The byte also says whether
+// the being that marked the cell is panicked, which is all a built-in human needs to
+// know of a being it sees, so that it need not look the being up.
 class Board {
 public:
     // Makes the board width x height cells, all empty, and builds the city when asked.
@@ -49,8 +51,18 @@ public:
         return index(x, y);
     }
 
-    CellKind kindAt(std::size_t index) const { return static_cast<CellKind>(m_kinds[index]); }
+    void prefetch(std::size_t index) const { __builtin_prefetch(m_kinds.data() + index); }
+    CellKind kindAt(std::size_t index) const { return static_cast<CellKind>(m_kinds[index] & kindBits); }
     void setKindAt(std::size_t index, CellKind kind) { m_kinds[index] = static_cast<std::uint8_t>(kind); }
+    // A being marks its cell with its kind and whether it is panicked (exactly 1).
+    void markAt(std::size_t index, CellKind kind, bool panicked)
+    {
+        m_kinds[index] = static_cast<std::uint8_t>(static_cast<std::uint8_t>(kind) | (panicked ? panickedBit : 0));
+    }
+    // Whether the being that marked the cell was panicked when it did, or has not
+    // calmed since (the simulation clears it when a being is reset).
+    bool markedPanicked(std::size_t index) const { return (m_kinds[index] & panickedBit) != 0; }
+    void clearPanicked(std::size_t index) { m_kinds[index] &= kindBits; }
     // For a pair that contains() accepts.
     CellKind kind(std::int32_t x, std::int32_t y) const { return kindAt(index(x, y)); }
 
@@ -65,7 +77,12 @@ public:
     // Every wall becomes empty ground at once (the switch to an open arena).
     void clearWalls();
 
+    // The cells' bytes: the kind in the low two bits, the panic of the being that
+    // marked the cell above them.
     std::span<const std::uint8_t> kinds() const { return { m_kinds.data(), m_kinds.size() }; }
+
+    static constexpr std::uint8_t kindBits = 3;
+    static constexpr std::uint8_t panickedBit = 4;
 
 private:
     void buildCity(Random&);

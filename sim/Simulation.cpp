@@ -224,6 +224,7 @@ ActorIndex Simulation::placeBeing(std::int32_t column, std::int32_t row, CellKin
         BrainId brain = m_names.intern(brainName);
         m_population.becomeHuman(index, brain, !m_names.followsBuiltInRule(brain), m_random);
     }
+    markCalmed(m_board, m_population, index);
     // The being marks its cell in its next update; until then the repaint shows it.
     m_fullRedrawPending = true;
     return index;
@@ -263,8 +264,10 @@ void Simulation::removeBrain(int index)
 
 void Simulation::restartBoard()
 {
-    for (ActorIndex i = 0; i < m_population.size(); ++i)
+    for (ActorIndex i = 0; i < m_population.size(); ++i) {
         m_population.becomeKind(i, CellKind::Human);
+        markCalmed(m_board, m_population, i);
+    }
     if (!m_population.empty())
         m_population.becomeKind(0, CellKind::Zombie);
 }

@@ -92,10 +92,8 @@ void World::update(ActorIndex index)
         SightRecord ahead;
         ahead.seenKind = static_cast<std::uint32_t>(sight.kind);
         ahead.distance = static_cast<std::uint32_t>(sight.distance);
-        if (sight.kind == CellKind::Human) {
-            if (ActorIndex seen = population.occupant(sight.cell); seen != noActor)
-                ahead.seenPanicked = population[seen].panicked;
-        }
+        if (sight.kind == CellKind::Human && board.markedPanicked(sight.cell))
+            ahead.seenPanicked = 1;
         runDefaultHumanRule(actor, ahead, random);
     } else {
         runBrain(index);
@@ -161,7 +159,7 @@ void World::moveOn(ActorIndex index)
         else if (ahead == CellKind::Zombie)
             population.becomeKind(index, CellKind::Zombie);
     }
-    board.setKindAt(board.wrappedIndex(actor.x, actor.y), actor.kind());
+    board.markAt(board.wrappedIndex(actor.x, actor.y), actor.kind(), actor.panicked == 1);
     if (actor.x != oldX || actor.y != oldY)
         population.moved(index, oldX, oldY);
     else
@@ -173,7 +171,17 @@ void World::infectCellAhead(const Actor& zombie)
     std::int32_t x = zombie.x;
     std::int32_t y = zombie.y;
     stepInDirection(zombie.lookDir(), x, y);
-    population.forEachAt(x, y, [this](ActorIndex victim) { population.becomeKind(victim, CellKind::Zombie); });
+    population.forEachAt(x, y, [this](ActorIndex victim) {
+        population.becomeKind(victim, CellKind::Zombie);
+        markCalmed(board, population, victim);
+    });
+}
+
+void markCalmed(Board& board, const Population& population, ActorIndex index)
+{
+    const Actor& actor = population[index];
+    if (actor.holdsMark)
+        board.clearPanicked(board.wrappedIndex(actor.x, actor.y));
 }
 
 void World::turnFromObstacle(Actor& zombie, CellKind obstacle)

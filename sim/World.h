@@ -17,6 +17,10 @@ class Random;
 // Everything a being's update touches besides the being itself, for one frame step:
 // the board, the population, the random generator, the brains and the rule switches.
 // The simulation makes one per step; tests make their own around tiny boards.
+// A being that was reset (no longer panicked) clears the panic mark on the cell it
+// holds, so that beings looking at that cell see it calm.
+void markCalmed(Board&, const Population&, ActorIndex);
+
 class World {
 public:
     World(Board& board, Population& population, Random& random, BrainNames& names, BrainHost& brains,

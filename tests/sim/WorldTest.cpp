@@ -142,6 +142,23 @@ TEST(Movement, HumanThatWalksIntoAZombieBecomesOne)
     EXPECT_EQ(world.kind(3, 2), CellKind::Zombie);
 }
 
+TEST(Movement, InfectedHumanNoLongerShowsPanicOnItsCell)
+{
+    // Built-in humans read a seen being's panic from the mark on its cell, so an
+    // infection must clear that mark at once, not at the victim's next update.
+    TestWorld world(10, 5);
+    Actor& victim = world.put(5, 2, CellKind::Human, Direction::Right, Direction::None, steadyBrain);
+    victim.panicked = 1;
+    world.board.markAt(world.board.index(5, 2), CellKind::Human, true);
+    Actor& zombie = world.put(4, 2, CellKind::Zombie, Direction::Right, Direction::None);
+    World w = world.world();
+    ASSERT_TRUE(world.board.markedPanicked(world.board.index(5, 2)));
+
+    w.infectCellAhead(zombie);
+    EXPECT_EQ(victim.kind(), CellKind::Zombie);
+    EXPECT_FALSE(world.board.markedPanicked(world.board.index(5, 2)));
+}
+
 TEST(Movement, BlockedStepsStillCostTheirCredit)
 {
     TestWorld world(6, 3);
