@@ -52,6 +52,13 @@ public:
 
     std::size_t size() const { return m_used; }
 
+    // Asks the processor to fetch the cell's home slot now, ahead of a look at it.
+    void prefetch(std::uint32_t cell) const
+    {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[home(cell)]);
+    }
+
 private:
     struct Slot {
         std::uint32_t cell = noCell;

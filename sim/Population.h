@@ -64,6 +64,9 @@ public:
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_boardWidth) + static_cast<std::size_t>(x);
     }
 
+    // Fetches the bookkeeping of the cell ahead of its use (see Simulation::frameStep).
+    void prefetchCell(std::size_t cell) const { m_cells.prefetch(static_cast<std::uint32_t>(cell)); }
+
     // The being that marked the cell, or noActor.
     ActorIndex occupant(std::size_t cell) const
     {

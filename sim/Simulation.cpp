@@ -138,8 +138,16 @@ void Simulation::frameStep(Drawing drawing)
         World world { m_board, m_population, m_random, m_names, m_brains, m_settings.zombieMind(),
             m_settings.wallEating(), m_frameNumber + 1 };
         // Beings are never added or removed during a step, so the order is stable.
+        // A large board does not fit the processor's caches: the cells around the next
+        // being are fetched while this one is updated.
         const auto count = static_cast<ActorIndex>(m_population.size());
         for (ActorIndex i = 0; i < count; ++i) {
+            if (i + 1 < count) {
+                const Actor& next = m_population[i + 1];
+                std::size_t cell = m_board.wrappedIndex(next.x, next.y);
+                m_board.prefetch(cell);
+                m_population.prefetchCell(cell);
+            }
             const std::int32_t oldX = m_population[i].x;
             const std::int32_t oldY = m_population[i].y;
             world.update(i);
