@@ -10,13 +10,7 @@ set -u
 cli="$1"
 plugins="$2"
 wine_prefix="${3:-}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/../checks.sh"
 run() { # FOLDER ARGS...: runs the runner in FOLDER
     folder="$1"
     shift
@@ -82,5 +76,4 @@ if [ -z "$wine_prefix" ]; then
     [ "$(ls -A "$folder" | wc -l)" = 3 ] || fail "looper: left behind: $(ls -A "$folder")"
 fi
 
-[ "$failures" = 0 ] && echo "bad brains: all checks passed"
-[ "$failures" = 0 ]
+finish "bad brains"

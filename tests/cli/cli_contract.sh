@@ -3,14 +3,7 @@
 # errors, and output that replays byte for byte.
 set -u
 cli="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/../checks.sh"
 
 # expect STATUS ARGS...: runs the program and checks its exit status; a refusal
 # (status 2) must say exactly one line on standard error and nothing on output.
@@ -92,5 +85,4 @@ for signal in INT TERM; do
     ls -A "$work" | grep -q "^\.long" && fail "SIG$signal: a temporary file was left"
 done
 
-[ "$failures" = 0 ] && echo "cli contract: all checks passed"
-[ "$failures" = 0 ]
+finish "cli contract"

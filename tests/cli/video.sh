@@ -5,13 +5,7 @@
 #   video.sh RUNNER
 set -u
 cli="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/../checks.sh"
 command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null || { echo "FAIL: ffmpeg is needed"; exit 1; }
 cd "$work" || exit 1
 
@@ -43,5 +37,4 @@ grep -q "writing the video 'out.nosuchcontainer' failed" err.txt || fail "a fail
 leftovers=$(ls -A | grep -v -x -e out.mp4 -e odd.mkv -e kept.mp4 -e out.txt -e err.txt)
 [ -z "$leftovers" ] || fail "left behind: $leftovers"
 
-[ "$failures" = 0 ] && echo "video: all checks passed"
-[ "$failures" = 0 ]
+finish "video"

@@ -8,18 +8,13 @@ set -u
 shamblex="$1"
 closer="$2"
 looper="$3"
-work=$(mktemp -d)
+. "$(dirname "$0")/../checks.sh"
 pids=""
 cleanup() {
     for pid in $pids; do kill -KILL "$pid" 2>/dev/null; done
     rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 for tool in Xvfb xdotool xlogo xwininfo timeout; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed"; exit 1; }
 done
@@ -87,5 +82,4 @@ ended "$app" 3 "window"
 names_the_brain window.txt "window"
 [ -e zombie.sav ] || fail "closing the window wrote no settings file"
 
-[ "$failures" = 0 ] && echo "stuck brain end-to-end: all checks passed"
-[ "$failures" = 0 ]
+finish "stuck brain end-to-end"
