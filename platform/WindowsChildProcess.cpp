@@ -1,39 +1,12 @@
 #include "platform/ChildProcess.h"
 
+#include "platform/WindowsCommandLine.h"
+
 #include <string>
 
 #include <windows.h>
 
 namespace shamblex {
-
-namespace {
-
-// A command line as Windows programs split it: each word in quotes, quotes and the
-// backslashes before them escaped.
-std::string commandLine(const std::vector<std::string>& command)
-{
-    std::string line;
-    for (const std::string& word : command) {
-        if (!line.empty())
-            line += ' ';
-        line += '"';
-        std::size_t backslashes = 0;
-        for (char c : word) {
-            if (c == '\\') {
-                ++backslashes;
-                continue;
-            }
-            line.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-            backslashes = 0;
-            line += c;
-        }
-        line.append(2 * backslashes, '\\');
-        line += '"';
-    }
-    return line;
-}
-
-}
 
 ChildProcess::~ChildProcess()
 {
@@ -55,7 +28,7 @@ std::optional<ChildProcess::Failure> ChildProcess::start(const std::vector<std::
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process {};
-    std::string line = commandLine(command);
+    std::string line = windowsCommandLine(command);
     BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
     DWORD code = GetLastError();
     CloseHandle(readEnd);
