@@ -31,6 +31,22 @@ void SettingsOptions::applyTo(Settings& settings, Random& random) const
         random.setState(*seed);
 }
 
+std::vector<std::string> SettingsOptions::outbreakArguments() const
+{
+    std::vector<std::string> words;
+    if (boardWidth && boardHeight)
+        words.insert(words.end(), { "--board", std::to_string(*boardWidth) + "x" + std::to_string(*boardHeight) });
+    if (beingCount)
+        words.insert(words.end(), { "--beings", std::to_string(*beingCount) });
+    if (openArena)
+        words.emplace_back("--open-arena");
+    if (simpleZombies)
+        words.emplace_back("--simple-zombies");
+    if (eatWalls)
+        words.emplace_back("--eat-walls");
+    return words;
+}
+
 OptionRead readSettingsOption(
     std::span<const std::string_view> arguments, std::size_t& index, SettingsOptions& options, std::string& error)
 {
@@ -83,16 +99,23 @@ OptionRead readSettingsOption(
     return OptionRead::Read;
 }
 
-std::string_view settingsOptionsHelp()
+std::string_view outbreakOptionsHelp()
 {
     return R"(  --board WxH          board of W x H cells, each from 1 to 46340 (250x250)
   --beings N           beings in a new simulation, 0 to 100000000 (1000)
   --open-arena         an open arena instead of a city
   --simple-zombies     zombies follow the simple rule instead of the smart one
   --eat-walls          zombies eat walls
-  --brains DIR         load the brain libraries (*.dll) found in DIR first
+)";
+}
+
+std::string_view settingsOptionsHelp()
+{
+    static const std::string help = std::string(outbreakOptionsHelp())
+        + R"(  --brains DIR         load the brain libraries (*.dll) found in DIR first
   --seed N             start the random generator from state N (1)
 )";
+    return help;
 }
 
 }

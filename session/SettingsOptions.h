@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shamblex {
 
@@ -27,6 +28,11 @@ struct SettingsOptions {
 
     // Sets what was given; the seed starts the generator there.
     void applyTo(Settings&, Random&) const;
+
+    // The options that shape the outbreak (board, beings, the three switches) as
+    // command-line words, in one fixed order; the seed and the brains are left out.
+    // What another program is given to play the same outbreak.
+    std::vector<std::string> outbreakArguments() const;
 };
 
 inline constexpr std::int32_t maximumBoardSide = 46340; // 46340 squared still fits a signed 32-bit count
@@ -45,6 +51,8 @@ OptionRead readSettingsOption(
 
 // The settings options as --help lists them, one per line.
 std::string_view settingsOptionsHelp();
+// Those of them that shape the outbreak (not the brains, not the seed).
+std::string_view outbreakOptionsHelp();
 
 // "'value'", the way error messages quote what was given.
 std::string quoted(std::string_view);

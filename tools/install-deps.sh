@@ -3,10 +3,13 @@
 # missing. Uses sudo when not run as root.
 set -eu
 
-# Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2 and Xlib.
-# End-to-end tests: a virtual X server, input and screenshot tools, a foreign window.
+# Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2 and Xlib,
+# nlohmann/json for the arena's files.
+# End-to-end tests: a virtual X server, input and screenshot tools, a foreign window,
+# ffmpeg for videos, GNU parallel for the arena's shards.
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
+    nlohmann-json3-dev
     xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel mingw-w64 wine wine64"
 
 missing=""

@@ -5,6 +5,8 @@
 
 #include "../TempDirectory.h"
 #include "brains/BrainRecord.h"
+#include "brains/BrainRegistry.h"
+#include "platform/PlatformLibraryLoader.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -29,11 +31,30 @@ inline std::string testPlugin(const std::string& target)
 inline const std::string countingBrainPath = testPlugin("test_counting_brain");
 inline const std::string noEntryPointPath = testPlugin("test_no_entry_point");
 inline const std::string wanderwitPath = SHAMBLEX_WANDERWIT;
+inline const std::string baselinePath = SHAMBLEX_BASELINE;
+inline const std::string lookoutPath = SHAMBLEX_LOOKOUT;
+
 
 inline void copyLibrary(const std::string& from, const TempDirectory& folder, const std::string& name)
 {
     std::filesystem::copy_file(from, folder.file(name), std::filesystem::copy_options::overwrite_existing);
 }
+
+// A registry holding a fresh copy of one brain library under the given name: a copy
+// loads as a library of its own, so its globals start over.
+struct OneBrain {
+    TempDirectory folder;
+    BrainRegistry registry { makePlatformLibraryLoader() };
+    int slot = -1;
+
+    OneBrain(const std::string& library, const std::string& name)
+    {
+        copyLibrary(library, folder, name + ".dll");
+        registry.reloadBrains(folder.path().string());
+        slot = registry.findBrain(name);
+    }
+    void call(BrainRecord& record) { registry.callBrain(slot, record, {}); }
+};
 
 // How often the test brain (CountingBrain.cpp) was called for this being: it counts
 // in the first four bytes of the being's memory.

@@ -5,12 +5,18 @@
 //   OVERRUNS  writes past the end of the record it was given
 //   EXITS     calls exit(0), as if all had gone well
 //   LOOPS     never returns
+//   CRASHES_SOMETIMES writes through a null pointer when its third being looks up,
+//             which depends on the outbreak's seed: it spoils some runs, not all
 //   OLD_ABI   (built with the old C++ string ABI) assigns the status text
 #if MISBEHAVIOUR_OLD_ABI
 #define _GLIBCXX_USE_CXX11_ABI 0
 #endif
 
 #include "brains/BrainRecord.h"
+
+#ifndef MISBEHAVIOUR_CRASHES_SOMETIMES
+#define MISBEHAVIOUR_CRASHES_SOMETIMES 0
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -29,9 +35,11 @@ SHAMBLEX_BRAIN_EXPORT void SHAMBLEX_BRAIN_CALL ExecuteBrain(shamblex::BrainRecor
         return;
 #if MISBEHAVIOUR_THROWS
     throw std::runtime_error("no idea where to go");
-#elif MISBEHAVIOUR_CRASHES
-    volatile int* nowhere = nullptr;
-    *nowhere = 1;
+#elif MISBEHAVIOUR_CRASHES || MISBEHAVIOUR_CRASHES_SOMETIMES
+    if (!MISBEHAVIOUR_CRASHES_SOMETIMES || (calls == 3 && being->lookDirection == 0)) {
+        volatile int* nowhere = nullptr;
+        *nowhere = 1;
+    }
 #elif MISBEHAVIOUR_OVERRUNS
     std::memset(reinterpret_cast<char*>(being) + sizeof *being, 0x5A, 64);
 #elif MISBEHAVIOUR_EXITS

@@ -1,0 +1,70 @@
+#include "arena/Statistics.h"
+
+#include "ArenaResultsBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace shamblex::arena;
+using shamblex::arena::test::ResultsBuilder;
+using shamblex::arena::test::survived;
+
+TEST(Statistics, StudentQuantileHoldsInsideAndBeyondTheTable)
+{
+    // Reference values of the 0.975 quantile, to four decimals.
+    const std::pair<std::int64_t, double> known[] = { { 1, 12.7062 }, { 7, 2.3646 }, { 30, 2.0423 }, { 31, 2.0395 },
+        { 40, 2.0211 }, { 100, 1.9840 }, { 1000, 1.9623 } };
+    for (auto [degrees, quantile] : known)
+        EXPECT_NEAR(studentT975(degrees), quantile, 1e-4) << degrees << " degrees of freedom";
+}
+
+TEST(Statistics, MeanIntervalAndMedianOfASmallSample)
+{
+    const std::vector<double> values { 2, 4, 4, 4, 5, 5, 7, 9 };
+    Estimate estimate = estimateMean(values);
+    EXPECT_DOUBLE_EQ(estimate.mean, 5);
+    // Sample deviation sqrt(32 / 7), t(7) = 2.3646, over sqrt(8).
+    ASSERT_TRUE(estimate.halfWidth);
+    EXPECT_NEAR(*estimate.halfWidth, 2.3646 * std::sqrt(32.0 / 7) / std::sqrt(8.0), 1e-9);
+    EXPECT_DOUBLE_EQ(median(values), 4.5);
+    EXPECT_DOUBLE_EQ(median({ 3, 1, 2 }), 2);
+    EXPECT_FALSE(estimateMean(std::vector<double> { 4 }).halfWidth) << "one value has no interval";
+}
+
+TEST(Summary, RanksBrainsCountsWhoOutlivedEveryoneAndBlamesSpoiledRuns)
+{
+    ResultsBuilder arena({ "a", "b", "c" }, 100);
+    arena.finished(1, { { 50, 0 }, { survived, 5 }, { 70, 0 } })
+        .finished(2, { { survived, 3 }, { survived, 2 }, { 10, 0 } })
+        .spoiled(3, RunOutcome::Crashed, "c")
+        .spoiled(4, RunOutcome::TimedOut, std::nullopt);
+    ArenaSummary summary = summarize(arena.results);
+
+    ASSERT_EQ(summary.ranking.size(), 3u);
+    EXPECT_EQ(summary.ranking[0].name, "b");
+    EXPECT_EQ(summary.ranking[1].name, "a");
+    EXPECT_EQ(summary.ranking[2].name, "c");
+    EXPECT_DOUBLE_EQ(summary.ranking[0].survival.mean, 100) << "a brain with humans left lasted every frame";
+    EXPECT_DOUBLE_EQ(summary.ranking[1].survival.mean, 75);
+    EXPECT_DOUBLE_EQ(summary.ranking[1].humansAtEnd.mean, 1.5);
+    // Run 1: b outlived both; run 2: a and b both lasted to the end, so neither did.
+    EXPECT_EQ(summary.ranking[0].outlivedAll, 1);
+    EXPECT_DOUBLE_EQ(summary.ranking[0].outlivedAllShare, 0.5);
+    EXPECT_EQ(summary.ranking[1].outlivedAll, 0);
+
+    EXPECT_EQ(summary.finishedRuns, 2);
+    EXPECT_EQ(summary.crashed, 1);
+    EXPECT_EQ(summary.timedOut, 1);
+    EXPECT_EQ(summary.unknownCulprit, 1);
+    EXPECT_EQ(summary.ranking[2].crashed, 1);
+    EXPECT_EQ(summary.ranking[0].crashed + summary.ranking[1].crashed, 0);
+
+    // The leader against each other brain, run by run: b - a is 50 then 0.
+    ASSERT_EQ(summary.againstLeader.size(), 2u);
+    const PairedComparison& pair = summary.againstLeader[0];
+    EXPECT_EQ(arena.results.setup.brainNames[pair.other], "a");
+    EXPECT_DOUBLE_EQ(pair.survivalDifference.mean, 25);
+    ASSERT_TRUE(pair.survivalDifference.halfWidth);
+    EXPECT_NEAR(*pair.survivalDifference.halfWidth, 12.7062 * std::sqrt(1250.0) / std::sqrt(2.0), 1e-3);
+}
