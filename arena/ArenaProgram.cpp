@@ -94,17 +94,20 @@ bool Program::writeOutput(Output& output, const std::string& contents)
 
 bool Program::writeOutputs(const ArenaResults& results)
 {
+    // Everything is made before anything is put in place, so that a plot that cannot
+    // be drawn leaves every old file as it was.
     ArenaSummary summary = summarize(results);
-    bool ok = writeOutput(m_csv, csvText(results)) && writeOutput(m_json, jsonText(results, summary));
-    if (ok && m_options.plotFile) {
+    std::string plot;
+    if (m_options.plotFile) {
         std::vector<std::uint8_t> png = encodePng(SurvivalPlot::draw(results));
         if (png.empty()) {
             say("the plot could not be drawn");
             return false;
         }
-        ok = writeOutput(m_plot, std::string(png.begin(), png.end()));
+        plot.assign(png.begin(), png.end());
     }
-    if (!ok)
+    if (!writeOutput(m_csv, csvText(results)) || !writeOutput(m_json, jsonText(results, summary))
+        || !writeOutput(m_plot, plot))
         return false;
     // The summary is for people; when a file goes to standard output it must not
     // mix with it.

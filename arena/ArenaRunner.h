@@ -43,11 +43,6 @@ public:
         const std::function<void(std::int64_t done, std::int64_t total)>& progress, const std::function<bool()>& stop);
 
 private:
-    struct Played {
-        std::string output;
-        std::string errors;
-    };
-
     std::string m_program;
     std::filesystem::path m_folder;
     int m_jobs = 1;
