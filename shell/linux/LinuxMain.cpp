@@ -3,6 +3,7 @@
 // command line; the saver session does the rest.
 #include "platform/BrainGuard.h"
 #include "platform/PlatformLibraryLoader.h"
+#include "platform/SupervisedProcess.h"
 #include "session/SaverSession.h"
 #include "shell/linux/LinuxOptions.h"
 #include "shell/linux/SaverLoop.h"
@@ -29,11 +30,11 @@ int noDisplay(const std::string& reason)
 // (bin/ or the hack's libexec/xscreensaver/), or in the build tree beside it.
 std::optional<std::string> installedBrains()
 {
-    std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
+    auto self = currentProgramPath();
+    if (!self)
         return std::nullopt;
-    std::filesystem::path folder = self.parent_path();
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::path(*self).parent_path();
     for (const std::filesystem::path& candidate : { folder / SHAMBLEX_BRAINS_FROM_PROGRAM,
              folder / SHAMBLEX_BRAINS_FROM_HACK, folder }) {
         if (std::filesystem::exists(candidate / "wanderwit.dll", error))
