@@ -5,6 +5,7 @@
 #include "platform/BrainGuard.h"
 
 #include "brains/BrainCallState.h"
+#include "platform/FilesToRemove.h"
 
 #include <atomic>
 #include <csignal>
@@ -18,13 +19,11 @@ namespace shamblex {
 namespace {
 
 constexpr std::size_t maximumProgramName = 64;
-constexpr std::size_t maximumRemovals = 16;
-constexpr std::size_t maximumPath = 4096;
+
+void removeFile(const char* path) { unlink(path); }
 
 // What the handlers need, in fixed storage: they may not allocate.
 char programName[maximumProgramName] = "shamblex";
-char removals[maximumRemovals][maximumPath];
-std::atomic<bool> removalUsed[maximumRemovals];
 
 volatile std::sig_atomic_t pendingInterrupt = 0; // the signal's number, or 0
 std::atomic<std::uint64_t> callAtInterrupt { 0 };
@@ -144,10 +143,7 @@ void endBecauseOfBrain(const char* what, int status)
     line.add("\n");
     ssize_t ignored = write(STDERR_FILENO, line.text, line.length);
     (void)ignored;
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire))
-            unlink(removals[i]);
-    }
+    removeListedFiles(removeFile);
     _exit(status);
 }
 
@@ -170,27 +166,6 @@ void guardBrainCalls(std::string_view program)
     }
     std::atexit(onExit);
     std::at_quick_exit(onExit);
-}
-
-void removeIfEndedAtOnce(const std::string& path)
-{
-    if (path.size() >= maximumPath)
-        return;
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire))
-            continue;
-        std::memcpy(removals[i], path.c_str(), path.size() + 1);
-        removalUsed[i].store(true, std::memory_order_release);
-        return;
-    }
-}
-
-void keepIfEndedAtOnce(const std::string& path)
-{
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire) && path == removals[i])
-            removalUsed[i].store(false, std::memory_order_release);
-    }
 }
 
 void watchInterrupts()

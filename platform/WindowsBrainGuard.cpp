@@ -4,6 +4,7 @@
 #include "platform/BrainGuard.h"
 
 #include "brains/BrainCallState.h"
+#include "platform/FilesToRemove.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,13 +18,11 @@ namespace shamblex {
 namespace {
 
 constexpr std::size_t maximumProgramName = 64;
-constexpr std::size_t maximumRemovals = 16;
-constexpr std::size_t maximumPath = 1024;
+
+void removeFile(const char* path) { DeleteFileA(path); }
 constexpr DWORD interruptPatience = 500; // milliseconds
 
 char programName[maximumProgramName] = "shamblex";
-char removals[maximumRemovals][maximumPath];
-std::atomic<bool> removalUsed[maximumRemovals];
 std::atomic<int> pendingInterrupt { 0 }; // 0, or the Interrupt as a number
 LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
 
@@ -104,10 +103,7 @@ void endBecauseOfBrain(const char* what, int status)
     append(text, length, sizeof text, "\n");
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire))
-            DeleteFileA(removals[i]);
-    }
+    removeListedFiles(removeFile);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
     for (;;)
         Sleep(INFINITE);
@@ -124,27 +120,6 @@ void guardBrainCalls(std::string_view program)
     SetThreadStackGuarantee(&stackLeft); // room for the filter after a stack overflow
     previousFilter = SetUnhandledExceptionFilter(onUnhandledException);
     std::atexit(onExit);
-}
-
-void removeIfEndedAtOnce(const std::string& path)
-{
-    if (path.size() >= maximumPath)
-        return;
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire))
-            continue;
-        std::memcpy(removals[i], path.c_str(), path.size() + 1);
-        removalUsed[i].store(true, std::memory_order_release);
-        return;
-    }
-}
-
-void keepIfEndedAtOnce(const std::string& path)
-{
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire) && path == removals[i])
-            removalUsed[i].store(false, std::memory_order_release);
-    }
 }
 
 void watchInterrupts()

@@ -5,6 +5,7 @@
 
 #include "brains/BrainFileCheck.h"
 #include "brains/BrainRecord.h"
+#include "platform/WindowsErrorText.h"
 
 #include <algorithm>
 
@@ -14,19 +15,6 @@ namespace shamblex {
 
 namespace {
 
-std::string systemMessage(DWORD code)
-{
-    char* text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-            | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length && text ? std::string(text, length) : "error " + std::to_string(code);
-    if (text)
-        LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return message;
-}
 
 // What this program loads: a PE DLL of its own machine.
 HostBinary hostBinary()
@@ -118,7 +106,7 @@ public:
         if (search == INVALID_HANDLE_VALUE) {
             DWORD code = GetLastError();
             if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES)
-                error = systemMessage(code);
+                error = windowsErrorText(code);
             return names;
         }
         do {
@@ -142,7 +130,7 @@ public:
             DWORD attributes = GetFileAttributesA(path.c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
                 return "a folder, not a library";
-            return "cannot be read: " + systemMessage(code);
+            return "cannot be read: " + windowsErrorText(code);
         }
         LARGE_INTEGER size {};
         if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size)) {
@@ -165,7 +153,7 @@ public:
         SetErrorMode(previous);
         if (!module) {
             // The system's messages name the file "%1"; say which it is.
-            error = systemMessage(code);
+            error = windowsErrorText(code);
             for (auto at = error.find("%1"); at != std::string::npos; at = error.find("%1"))
                 error.replace(at, 2, path);
         }

@@ -1,6 +1,7 @@
 #include "platform/ReplacementFile.h"
 
 #include "platform/BrainGuard.h"
+#include "platform/WindowsErrorText.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -9,24 +10,6 @@
 #include <windows.h>
 
 namespace shamblex {
-
-namespace {
-
-std::string systemReason(DWORD code)
-{
-    char* text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-            | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length && text ? std::string(text, length) : "error " + std::to_string(code);
-    if (text)
-        LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return message;
-}
-
-}
 
 ReplacementFile::~ReplacementFile()
 {
@@ -52,7 +35,7 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
             DWORD code = GetLastError();
             if (code == ERROR_FILE_EXISTS)
                 continue;
-            return systemReason(code);
+            return windowsErrorText(code);
         }
         int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | _O_WRONLY);
         m_stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
@@ -95,7 +78,7 @@ std::optional<std::string> ReplacementFile::commit()
         m_stream = nullptr;
     }
     if (!reason && !MoveFileExA(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        reason = systemReason(GetLastError());
+        reason = windowsErrorText(GetLastError());
     if (reason)
         DeleteFileA(m_temporary.c_str());
     keepIfEndedAtOnce(m_temporary);

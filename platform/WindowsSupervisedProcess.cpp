@@ -1,6 +1,7 @@
 #include "platform/SupervisedProcess.h"
 
 #include "platform/WindowsCommandLine.h"
+#include "platform/WindowsErrorText.h"
 
 #include <io.h>
 #include <mutex>
@@ -48,7 +49,7 @@ std::optional<std::string> SupervisedProcess::start(
     if (input == INVALID_HANDLE_VALUE || output == INVALID_HANDLE_VALUE || errors == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         closeAll();
-        return "cannot open the run's files (error " + std::to_string(code) + ")";
+        return "cannot open the run's files: " + windowsErrorText(code);
     }
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
@@ -63,7 +64,7 @@ std::optional<std::string> SupervisedProcess::start(
     DWORD code = GetLastError();
     closeAll();
     if (!started)
-        return "error " + std::to_string(code);
+        return windowsErrorText(code);
     CloseHandle(process.hThread);
     m_process = reinterpret_cast<std::intptr_t>(process.hProcess);
     return std::nullopt;
