@@ -70,11 +70,14 @@ int main(int argc, char** argv)
         return 1;
 
     const char* caption = "Varkel's Shamblex Simulation v0.1";
+    // The dialog's window exists before its buttons do: it counts as there once it
+    // shows, when its controls have been made.
     HWND dialog = nullptr;
-    for (int i = 0; i < 200 && !dialog; ++i) {
+    for (int i = 0; i < 200; ++i) {
         dialog = FindWindowA("#32770", caption);
-        if (!dialog)
-            Sleep(100);
+        if (dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, IDCANCEL))
+            break;
+        Sleep(100);
     }
     check(dialog != nullptr, "no dialog with the caption appeared");
     if (dialog) {
