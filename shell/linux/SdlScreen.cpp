@@ -4,6 +4,7 @@
 #include "shell/linux/SdlScreen.h"
 
 #include "render/Bitmap.h"
+#include "render/XrgbConversion.h"
 #include "session/SaverSession.h"
 #include "sim/Settings.h"
 
@@ -13,7 +14,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace shamblex {
@@ -21,26 +21,6 @@ namespace shamblex {
 namespace {
 
 constexpr int fallbackRefreshRate = 60;
-
-// Blue, green, red into blue, green, red, opaque: four bytes read at a time, which
-// takes one byte past each pixel; the very last pixel of the store, which has none
-// after it, is read byte by byte.
-void convertRow(const std::uint8_t* from, std::uint8_t* to, int pixels, bool endsTheStore)
-{
-    int wide = endsTheStore ? pixels - 1 : pixels;
-    for (int x = 0; x < wide; ++x, from += 3, to += 4) {
-        std::uint32_t value;
-        std::memcpy(&value, from, 4);
-        value |= 0xFF000000u;
-        std::memcpy(to, &value, 4);
-    }
-    if (wide < pixels) {
-        to[0] = from[0];
-        to[1] = from[1];
-        to[2] = from[2];
-        to[3] = 0xFF;
-    }
-}
 
 }
 
@@ -274,29 +254,19 @@ void SdlScreen::present(const Bitmap& frame, PresentScope scope)
         for (const Rectangle& area : frame.damage().rectangles())
             areas.push_back({ area.left, area.top, area.width, area.height });
     }
-    // The usual X11 surface is 32-bit XRGB: its rows are converted here in one tight
-    // loop; any other format goes through SDL's blitter.
+    // The usual X11 surface is 32-bit XRGB, converted into here; any other format goes
+    // through SDL's blitter.
     const bool xrgb = target->format->format == SDL_PIXELFORMAT_RGB888
         || target->format->format == SDL_PIXELFORMAT_ARGB8888;
-    if (xrgb && SDL_LockSurface(target) == 0) {
+    if (xrgb && target->w >= frame.width() && target->h >= frame.height() && SDL_LockSurface(target) == 0) {
         // Only the pixels written are converted; the display then copies the tiles
         // around them, which hold the same pixels as before elsewhere.
-        std::vector<SDL_Rect> written;
-        if (scope == PresentScope::Everything)
-            written = areas;
-        else
-            for (const Rectangle& area : frame.damage().writtenRectangles())
-                written.push_back({ area.left, area.top, area.width, area.height });
-        for (SDL_Rect& area : written) {
-            if (!SDL_IntersectRect(&area, &target->clip_rect, &area))
-                continue;
-            for (int y = area.y; y < area.y + area.h; ++y) {
-                const std::uint8_t* from = frame.row(y) + 3 * static_cast<std::size_t>(area.x);
-                auto* to = static_cast<std::uint8_t*>(target->pixels) + static_cast<std::size_t>(y) * target->pitch
-                    + 4 * static_cast<std::size_t>(area.x);
-                convertRow(from, to, area.w, y == frame.height() - 1 && area.x + area.w == frame.width());
-            }
-        }
+        const Rectangle everything { 0, 0, frame.width(), frame.height() };
+        const std::vector<Rectangle> written = scope == PresentScope::Everything
+            ? std::vector<Rectangle> { everything }
+            : frame.damage().writtenRectangles();
+        convertToXrgb(frame, written, static_cast<std::uint8_t*>(target->pixels),
+            static_cast<std::size_t>(target->pitch), 0xFF);
         SDL_UnlockSurface(target);
     } else {
         for (SDL_Rect& area : areas) {

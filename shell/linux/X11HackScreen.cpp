@@ -1,6 +1,7 @@
 #include "shell/linux/X11HackScreen.h"
 
 #include "render/Bitmap.h"
+#include "render/XrgbConversion.h"
 #include "session/SaverSession.h"
 
 #include <X11/Xlib.h>
@@ -8,7 +9,6 @@
 #include <X11/extensions/XShm.h>
 
 #include <cstdio>
-#include <cstring>
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -212,37 +212,27 @@ void X11HackScreen::present(const Bitmap& frame, PresentScope scope)
     XImage* image = m_image->image;
     // The pixels written are converted; the server then copies the tiles around them,
     // whose other pixels the image already holds from before.
-    std::vector<Rectangle> areas;
-    std::vector<Rectangle> written;
-    if (scope == PresentScope::Everything) {
-        areas.push_back({ 0, 0, frame.width(), frame.height() });
-        written = areas;
-    } else {
-        areas = frame.damage().rectangles();
-        written = frame.damage().writtenRectangles();
-    }
+    const Rectangle everything { 0, 0, frame.width(), frame.height() };
+    const std::vector<Rectangle> areas
+        = scope == PresentScope::Everything ? std::vector<Rectangle> { everything } : frame.damage().rectangles();
 
     const bool common = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00
         && image->blue_mask == 0xFF && image->byte_order == LSBFirst;
-    for (const Rectangle& area : written) {
-        for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
-            const std::uint8_t* from = frame.row(y) + 3 * static_cast<std::size_t>(area.left);
-            if (common) {
-                // Blue, green, red, padding: the frame's bytes with a fourth added.
-                auto* to = reinterpret_cast<std::uint8_t*>(image->data + static_cast<std::size_t>(y) * image->bytes_per_line)
-                    + 4 * static_cast<std::size_t>(area.left);
-                for (std::int32_t x = 0; x < area.width; ++x, from += 3, to += 4) {
-                    to[0] = from[0];
-                    to[1] = from[1];
-                    to[2] = from[2];
-                    to[3] = 0;
+    const std::vector<Rectangle> written
+        = scope == PresentScope::Everything ? areas : frame.damage().writtenRectangles();
+    if (common) {
+        // Blue, green, red, padding: the frame's bytes with a fourth added.
+        convertToXrgb(frame, written, reinterpret_cast<std::uint8_t*>(image->data),
+            static_cast<std::size_t>(image->bytes_per_line), 0);
+    } else {
+        for (const Rectangle& area : written) {
+            for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
+                const std::uint8_t* from = frame.row(y) + 3 * static_cast<std::size_t>(area.left);
+                for (std::int32_t x = area.left; x < area.left + area.width; ++x, from += 3) {
+                    XPutPixel(image, x, y,
+                        placeChannel(from[2], image->red_mask) | placeChannel(from[1], image->green_mask)
+                            | placeChannel(from[0], image->blue_mask));
                 }
-                continue;
-            }
-            for (std::int32_t x = area.left; x < area.left + area.width; ++x, from += 3) {
-                XPutPixel(image, x, y,
-                    placeChannel(from[2], image->red_mask) | placeChannel(from[1], image->green_mask)
-                        | placeChannel(from[0], image->blue_mask));
             }
         }
     }

@@ -1,0 +1,36 @@
+#include "render/XrgbConversion.h"
+
+#include "render/Bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace shamblex;
+
+// A 4 x 2 frame: its rows need no padding, so its last pixel ends the store and a
+// four-byte read of it would run past the end.
+TEST(XrgbConversion, CopiesOnlyTheGivenRectanglesWithTheChosenFourthByte)
+{
+    Bitmap frame;
+    ASSERT_TRUE(frame.create(4, 2));
+    for (std::int32_t y = 0; y < 2; ++y)
+        for (std::int32_t x = 0; x < 4; ++x)
+            frame.setPixel(x, y, { static_cast<std::uint8_t>(10 * y + x), 7, 200 }); // red, green, blue
+
+    constexpr std::size_t pitch = 20; // wider than 4 * 4, as a surface's rows may be
+    std::vector<std::uint8_t> target(2 * pitch, 0xEE);
+    const Rectangle areas[] = { { 2, 1, 2, 1 }, { 2, 1, 1, 1 }, { 0, 0, 1, 1 } };
+    convertToXrgb(frame, areas, target.data(), pitch, 0xFF);
+
+    auto at = [&](std::int32_t x, std::int32_t y) {
+        const std::uint8_t* p = &target[static_cast<std::size_t>(y) * pitch + 4 * static_cast<std::size_t>(x)];
+        return std::vector<int> { p[0], p[1], p[2], p[3] };
+    };
+    EXPECT_EQ(at(0, 0), (std::vector<int> { 200, 7, 0, 0xFF })) << "blue, green, red, then the fourth byte";
+    EXPECT_EQ(at(2, 1), (std::vector<int> { 200, 7, 12, 0xFF }));
+    EXPECT_EQ(at(3, 1), (std::vector<int> { 200, 7, 13, 0xFF })) << "the store's very last pixel";
+    EXPECT_EQ(at(1, 0), (std::vector<int> { 0xEE, 0xEE, 0xEE, 0xEE })) << "outside every rectangle";
+    EXPECT_EQ(at(1, 1), (std::vector<int> { 0xEE, 0xEE, 0xEE, 0xEE }));
+    EXPECT_EQ(target[pitch - 1], 0xEE) << "the target row's own padding";
+}
