@@ -42,8 +42,11 @@ sleep 3
 ticks() { # PID -> user + system time in clock ticks
     awk '{ print $14 + $15 }' "/proc/$1/stat"
 }
-start=$(($(ticks "$app") + $(ticks "$xvfb")))
+appStart=$(ticks "$app")
+xvfbStart=$(ticks "$xvfb")
 sleep "$seconds"
-end=$(($(ticks "$app") + $(ticks "$xvfb")))
+appTicks=$(($(ticks "$app") - appStart))
+xvfbTicks=$(($(ticks "$xvfb") - xvfbStart))
 hertz=$(getconf CLK_TCK)
-echo "$mode: $(((end - start) * 100 / (hertz * seconds)))% of one core (program and X server)"
+share() { awk -v t="$1" -v h="$hertz" -v s="$seconds" 'BEGIN { printf "%.1f", 100 * t / (h * s) }'; }
+echo "$mode: $(share $((appTicks + xvfbTicks)))% of one core (program $(share "$appTicks")%, X server $(share "$xvfbTicks")%)"
