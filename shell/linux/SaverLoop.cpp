@@ -33,13 +33,21 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOpt
             period = session.timerPeriod();
             nextTick = now + milliseconds(period);
         }
-        if (now >= nextTick) {
+        // The ticks due since the last wake-up run together, up to those of one
+        // display refresh; any more than that are dropped. Slow ticks (a huge
+        // outbreak) end the run early, so that input is still read once a refresh.
+        const auto refresh = screen.refreshInterval();
+        const Clock::time_point runUntil = now + refresh;
+        const long catchUp = refresh / milliseconds(std::max(period, 1)) + 1;
+        for (long due = 0; now >= nextTick && due < catchUp; ++due) {
             session.tick();
             nextTick += milliseconds(period);
-            now = Clock::now();
-            if (nextTick < now)
-                nextTick = now;
+            if (Clock::now() >= runUntil)
+                break;
         }
+        now = Clock::now();
+        if (nextTick < now)
+            nextTick = now;
         if (options.restartAfter) {
             if (!session.outbreakOver()) {
                 restartAt = never;
@@ -59,9 +67,11 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOpt
             exposed = false;
             unseen = false;
             now = Clock::now();
-            nextPresent = now + screen.refreshInterval();
+            nextPresent = now + refresh;
         }
-        Clock::time_point wake = unseen ? std::min(nextTick, nextPresent) : nextTick;
+        // While what the ticks draw waits for the display anyway, the loop wakes once a
+        // refresh and runs the ticks due by then, rather than once a tick.
+        Clock::time_point wake = unseen ? std::min(nextTick, nextPresent) : std::max(nextTick, nextPresent);
         wake = std::min(wake, restartAt);
         if (wake > now)
             screen.waitForEvents(std::chrono::ceil<milliseconds>(wake - now));

@@ -41,8 +41,10 @@ struct SaverLoopOptions {
 // Runs the saver until the screen says it ends or an interrupt arrives: a frame step
 // per tick of the session's timer period, and what the steps drew shown at most once
 // per display refresh, so a display slower than the timer never slows the
-// simulation. Ticks that fall behind are dropped, not bunched up, like a platform
-// timer's. A frame in which nothing was drawn is not presented at all.
+// simulation. While frames are being shown, the loop wakes once a refresh and runs
+// the ticks that fell due since (a display cannot show them apart anyway); ticks
+// that fall further behind than one refresh are dropped, like a platform timer's.
+// A frame in which nothing was drawn is not presented at all.
 void runSaverLoop(SaverSession&, SaverScreen&, const SaverLoopOptions& = {});
 
 }
