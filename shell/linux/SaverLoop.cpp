@@ -19,6 +19,7 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOpt
     const Clock::time_point never = Clock::time_point::max();
     Clock::time_point restartAt = never;
     bool exposed = true; // the screen has not shown the frame yet
+    Clock::time_point nextRun = Clock::now(); // the earliest time for the next run of ticks
 
     for (;;) {
         if (interruptRequested() != Interrupt::None) {
@@ -39,6 +40,8 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOpt
         const auto refresh = screen.refreshInterval();
         const Clock::time_point runUntil = now + refresh;
         const long catchUp = refresh / milliseconds(std::max(period, 1)) + 1;
+        if (now >= nextTick)
+            nextRun = runUntil;
         for (long due = 0; now >= nextTick && due < catchUp; ++due) {
             session.tick();
             nextTick += milliseconds(period);
@@ -69,9 +72,9 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOpt
             now = Clock::now();
             nextPresent = now + refresh;
         }
-        // While what the ticks draw waits for the display anyway, the loop wakes once a
-        // refresh and runs the ticks due by then, rather than once a tick.
-        Clock::time_point wake = unseen ? std::min(nextTick, nextPresent) : std::max(nextTick, nextPresent);
+        // What ticks draw waits for the display anyway: the loop wakes once a refresh
+        // at most and runs the ticks due by then, rather than once a tick.
+        Clock::time_point wake = unseen ? std::min(nextTick, nextPresent) : std::max({ nextTick, nextRun, nextPresent });
         wake = std::min(wake, restartAt);
         if (wake > now)
             screen.waitForEvents(std::chrono::ceil<milliseconds>(wake - now));
