@@ -54,16 +54,6 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
     return std::nullopt;
 }
 
-std::optional<std::string> ReplacementFile::reserve(const std::string& path)
-{
-    auto reason = open(path);
-    if (!reason) {
-        std::fclose(m_stream);
-        m_stream = nullptr;
-    }
-    return reason;
-}
-
 std::optional<std::string> ReplacementFile::commit()
 {
     if (m_temporary.empty())

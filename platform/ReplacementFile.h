@@ -44,4 +44,14 @@ private:
     std::FILE* m_stream = nullptr;
 };
 
+inline std::optional<std::string> ReplacementFile::reserve(const std::string& path)
+{
+    auto reason = open(path);
+    if (!reason) {
+        std::fclose(m_stream);
+        m_stream = nullptr;
+    }
+    return reason;
+}
+
 }
