@@ -16,12 +16,15 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
+fail() {
+    echo "saver_cpu.sh: $*" >&2
+    exit 1
+}
+. "$(dirname "$0")/../tests/shell/x_display.sh"
+need_tools Xvfb xdotool
+start_display 1920x1080
+xvfb="$xvfb_pid"
 pids="$xvfb"
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
 cd "$work" || exit 1
 case "$mode" in
     fullscreen) "$shamblex" --fullscreen & ;;

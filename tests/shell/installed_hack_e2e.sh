@@ -20,9 +20,8 @@ fail() {
     [ -f "$work/run/out.txt" ] && sed 's/^/  shamblex: /' "$work/run/out.txt"
     exit 1
 }
-for tool in Xvfb xdotool import xlogo xwininfo timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is needed (tools/install-deps.sh installs it)"
-done
+. "$(dirname "$0")/x_display.sh"
+need_tools Xvfb xdotool import xlogo xwininfo timeout
 cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "the tree does not install"
 xml="$work/prefix/share/xscreensaver/config/shamblex.xml"
 hack="$work/prefix/libexec/xscreensaver/shamblex"
@@ -39,12 +38,8 @@ slider() { # ID VALUE: the slider's arg with the value in place of %
 case "$fixed" in *--root*) ;; *) fail "the XML's command has no --root: $fixed" ;; esac
 moved="$(slider beings 100) $(slider boardside 50)"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids="$!"
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_display 1024x768
+pids="$xvfb_pid"
 xlogo -geometry 640x480+0+0 2>/dev/null &
 pids="$pids $!"
 toplevel=$(timeout 20 xdotool search --sync --onlyvisible --class xlogo | head -n 1)

@@ -18,16 +18,11 @@ fail() {
     [ -f "$work/out.txt" ] && sed 's/^/  shamblex: /' "$work/out.txt"
     exit 1
 }
-for tool in Xvfb xdotool import xlogo xwininfo timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is needed (tools/install-deps.sh installs it)"
-done
+. "$(dirname "$0")/x_display.sh"
+need_tools Xvfb xdotool import xlogo xwininfo timeout
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids="$!"
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_display 1024x768
+pids="$xvfb_pid"
 cd "$work" || fail "no work folder"
 
 xlogo -geometry 400x300+0+0 2>/dev/null &

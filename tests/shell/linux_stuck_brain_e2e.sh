@@ -15,15 +15,10 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-for tool in Xvfb xdotool xlogo xwininfo timeout; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed"; exit 1; }
-done
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids="$!"
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+. "$(dirname "$0")/x_display.sh"
+need_tools Xvfb xdotool xlogo xwininfo timeout || exit 1
+start_display 1024x768 || exit 1
+pids="$xvfb_pid"
 mkdir "$work/brains"
 cp "$looper" "$work/brains/looper.dll"
 cd "$work" || exit 1

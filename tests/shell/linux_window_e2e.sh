@@ -21,17 +21,10 @@ fail() {
     [ -f "$work/run/out.txt" ] && sed 's/^/  shamblex: /' "$work/run/out.txt"
     exit 1
 }
-for tool in Xvfb xdotool import timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is needed (tools/install-deps.sh installs it)"
-done
+. "$(dirname "$0")/x_display.sh"
+need_tools Xvfb xdotool import timeout
 
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_display 1280x1024
 
 mkdir "$work/run"
 cd "$work/run" || fail "no work folder"

@@ -29,16 +29,10 @@ fail() {
     echo "FAIL: $*"
     exit 1
 }
-for tool in Xvfb xdotool import wine wineserver timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is needed (tools/install-deps.sh installs it)"
-done
+. "$(dirname "$0")/../x_display.sh"
+need_tools Xvfb xdotool import wine wineserver timeout
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_display 1024x768
 # A server of its own for this display, started with no output to inherit.
 mkdir -p "$WINEPREFIX"
 wineserver -k </dev/null >/dev/null 2>&1
