@@ -69,7 +69,8 @@ bool SaverSession::create()
 {
     if (drawn())
         m_frame.create(initialFrameSize, initialFrameSize);
-    m_timerPeriod = initialTimerPeriod;
+    // The timer period stays as set before (the 5 ms a window starts with, or the
+    // period a --speed option chose).
     return m_simulation.newSimulation();
 }
 

@@ -45,8 +45,8 @@ public:
     SaverSession(const SaverSession&) = delete;
     SaverSession& operator=(const SaverSession&) = delete;
 
-    // The window was created: the 400 x 400 frame, the first simulation, the 5 ms
-    // timer. False when the first simulation did not fit in memory (the board then
+    // The window was created: the 400 x 400 frame, the first simulation, the timer
+    // (5 ms unless setTimerPeriod chose another period before). False when the first simulation did not fit in memory (the board then
     // stays empty).
     bool create();
 

@@ -80,6 +80,7 @@ bool setUp(SaverSession& session, const LinuxOptions& options)
 SaverLoopOptions loopOptions(const LinuxOptions& options)
 {
     SaverLoopOptions loop;
+    loop.stopRequested = [] { return interruptRequested() != Interrupt::None; };
     if (options.restartAfter)
         loop.restartAfter = std::chrono::seconds(*options.restartAfter);
     return loop;

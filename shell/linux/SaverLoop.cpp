@@ -1,6 +1,5 @@
 #include "shell/linux/SaverLoop.h"
 
-#include "platform/BrainGuard.h"
 #include "session/SaverSession.h"
 
 #include <algorithm>
@@ -9,26 +8,27 @@ namespace shamblex {
 
 void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOptions& options)
 {
-    using Clock = std::chrono::steady_clock;
+    using Clock = SaverClock;
     using std::chrono::milliseconds;
+    const auto& clock = options.now;
 
     int period = session.timerPeriod();
-    Clock::time_point nextTick = Clock::now() + milliseconds(period);
-    Clock::time_point nextPresent = Clock::now();
+    Clock::time_point nextTick = clock() + milliseconds(period);
+    Clock::time_point nextPresent = clock();
     // When the next outbreak starts; never while the running one goes on.
     const Clock::time_point never = Clock::time_point::max();
     Clock::time_point restartAt = never;
     bool exposed = true; // the screen has not shown the frame yet
-    Clock::time_point nextRun = Clock::now(); // the earliest time for the next run of ticks
+    Clock::time_point nextRun = clock(); // the earliest time for the next run of ticks
 
     for (;;) {
-        if (interruptRequested() != Interrupt::None) {
+        if (options.stopRequested && options.stopRequested()) {
             screen.end(session);
             return;
         }
         if (!screen.handleEvents(session))
             return;
-        Clock::time_point now = Clock::now();
+        Clock::time_point now = clock();
         // The speed command replaces the timer: the next tick is one new period away.
         if (session.timerPeriod() != period) {
             period = session.timerPeriod();
@@ -45,10 +45,10 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOpt
         for (long due = 0; now >= nextTick && due < catchUp; ++due) {
             session.tick();
             nextTick += milliseconds(period);
-            if (Clock::now() >= runUntil)
+            if (clock() >= runUntil)
                 break;
         }
-        now = Clock::now();
+        now = clock();
         if (nextTick < now)
             nextTick = now;
         if (options.restartAfter) {
@@ -69,7 +69,7 @@ void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOpt
             frame.clearDamage();
             exposed = false;
             unseen = false;
-            now = Clock::now();
+            now = clock();
             nextPresent = now + refresh;
         }
         // What ticks draw waits for the display anyway: the loop wakes once a refresh

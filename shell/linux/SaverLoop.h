@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace shamblex {
@@ -33,9 +34,17 @@ public:
     virtual void end(SaverSession&) { }
 };
 
+using SaverClock = std::chrono::steady_clock;
+
 struct SaverLoopOptions {
     // A new outbreak starts this long after the last human fell; none without it.
     std::optional<std::chrono::seconds> restartAfter;
+    // Where the loop reads the time. The steady clock, unless a test drives the loop
+    // by a clock of its own (moved on by its screen's waits).
+    std::function<SaverClock::time_point()> now = [] { return SaverClock::now(); };
+    // Asked once a round: true ends the saver as closing its window does (an
+    // interrupt, in the programs). Never, unless given.
+    std::function<bool()> stopRequested;
 };
 
 // Runs the saver until the screen says it ends or an interrupt arrives: a frame step

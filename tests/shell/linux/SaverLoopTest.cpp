@@ -1,0 +1,134 @@
+#include "shell/linux/SaverLoop.h"
+
+#include "session/SaverSession.h"
+
+#include <gtest/gtest.h>
+
+using namespace shamblex;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A screen on a clock of its own: waiting moves the clock on, and the saver ends once
+// the clock reaches `end`. `stall` is added to the first wait, as a machine that
+// stopped the program for a while would.
+class ClockedScreen final : public SaverScreen {
+public:
+    explicit ClockedScreen(std::chrono::milliseconds runFor)
+        : end(start + runFor)
+    {
+    }
+
+    bool handleEvents(SaverSession&) override { return now < end; }
+    void waitForEvents(std::chrono::milliseconds wait) override
+    {
+        now += wait + stall;
+        stall = 0ms;
+        ++waits;
+    }
+    void present(const Bitmap&, PresentScope) override { ++presents; }
+    std::chrono::microseconds refreshInterval() const override { return 16'667us; }
+
+    SaverLoopOptions options()
+    {
+        SaverLoopOptions loop;
+        loop.now = [this] { return now; };
+        return loop;
+    }
+
+    const SaverClock::time_point start = SaverClock::time_point(100s);
+    SaverClock::time_point now = start;
+    SaverClock::time_point end;
+    std::chrono::milliseconds stall = 0ms;
+    int waits = 0;
+    int presents = 0;
+};
+
+struct LoopSession {
+    SaverSession session { SaverMode::Window, nullptr, Picture::None };
+
+    explicit LoopSession(std::int32_t beings = 1000)
+    {
+        session.settings().beingCount = beings;
+    }
+    std::int32_t frames() const { return session.simulation().frameNumber(); }
+};
+
+}
+
+TEST(SaverLoop, StepsOnceATimerPeriodWhileWakingOnlyOnceARefresh)
+{
+    LoopSession outbreak;
+    ASSERT_TRUE(outbreak.session.create());
+    ClockedScreen screen(1000ms);
+    runSaverLoop(outbreak.session, screen, screen.options());
+    // 5 ms a frame for a second, give or take the last refresh's ticks.
+    EXPECT_GE(outbreak.frames(), 195);
+    EXPECT_LE(outbreak.frames(), 201);
+    EXPECT_LE(screen.waits, 62) << "about one wake-up a refresh at 60 Hz, not one a tick";
+}
+
+TEST(SaverLoop, KeepsTheSpeedChosenBeforeTheWindowWasCreatedAndTheSpeedKeyGoesOnFromIt)
+{
+    LoopSession outbreak;
+    ASSERT_TRUE(outbreak.session.setTimerPeriod(150));
+    ASSERT_TRUE(outbreak.session.create());
+    EXPECT_EQ(outbreak.session.timerPeriod(), 150);
+    ClockedScreen screen(1500ms);
+    runSaverLoop(outbreak.session, screen, screen.options());
+    EXPECT_GE(outbreak.frames(), 9);
+    EXPECT_LE(outbreak.frames(), 10);
+
+    outbreak.session.character('S');
+    EXPECT_EQ(outbreak.session.timerPeriod(), 1) << "after 150 ms the speed key gives 1 ms";
+    outbreak.session.character('S');
+    EXPECT_EQ(outbreak.session.timerPeriod(), 25);
+}
+
+TEST(SaverLoop, AfterAStallRunsAtMostOneRefreshOfTicks)
+{
+    LoopSession outbreak;
+    ASSERT_TRUE(outbreak.session.create());
+    ClockedScreen screen(2000ms);
+    screen.stall = 1000ms;
+    runSaverLoop(outbreak.session, screen, screen.options());
+    // A second of ticks was lost in the stall, save one refresh's worth (16.7 / 5 + 1).
+    EXPECT_GE(outbreak.frames(), 195);
+    EXPECT_LE(outbreak.frames(), 206);
+}
+
+TEST(SaverLoop, StartsANewOutbreakTheGivenTimeAfterTheLastHumanFell)
+{
+    // One being, the zombie: the first step finds no human and the outbreak is over.
+    // A stopped outbreak draws no random numbers, a new one does (its board).
+    LoopSession oneStep(1);
+    ASSERT_TRUE(oneStep.session.create());
+    oneStep.session.tick();
+    const std::uint32_t overAfterOneStep = oneStep.session.random().state();
+
+    auto runFor = [](std::chrono::milliseconds time) {
+        LoopSession outbreak(1);
+        EXPECT_TRUE(outbreak.session.create());
+        ClockedScreen screen(time);
+        SaverLoopOptions loop = screen.options();
+        loop.restartAfter = 3s;
+        runSaverLoop(outbreak.session, screen, loop);
+        EXPECT_TRUE(outbreak.session.outbreakOver());
+        EXPECT_EQ(outbreak.frames(), 1);
+        return outbreak.session.random().state();
+    };
+    EXPECT_EQ(runFor(2900ms), overAfterOneStep) << "no new outbreak before the time";
+    EXPECT_NE(runFor(3100ms), overAfterOneStep) << "a new outbreak once the time is up";
+}
+
+TEST(SaverLoop, EndsWhenAStopIsRequested)
+{
+    LoopSession outbreak;
+    ASSERT_TRUE(outbreak.session.create());
+    ClockedScreen screen(10'000ms);
+    SaverLoopOptions loop = screen.options();
+    loop.stopRequested = [&] { return screen.now >= screen.start + 500ms; };
+    runSaverLoop(outbreak.session, screen, loop);
+    EXPECT_LT(screen.now, screen.start + 600ms);
+    EXPECT_GE(outbreak.frames(), 95);
+}
