@@ -1,5 +1,7 @@
 #include "arena/ResultFiles.h"
 
+#include "base/Text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -24,20 +26,6 @@ std::string fixed(double value, int places)
     char digits[64];
     auto result = std::to_chars(digits, digits + sizeof digits, rounded(value, places), std::chars_format::fixed, places);
     return std::string(digits, result.ptr);
-}
-
-// A CSV field, quoted as RFC 4180 says when it holds a comma, a quote or a line break.
-std::string csvField(std::string_view field)
-{
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(field);
-    std::string quoted = "\"";
-    for (char c : field) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
 }
 
 Json rounded(const std::optional<double>& value, int places)

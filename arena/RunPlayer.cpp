@@ -1,5 +1,7 @@
 #include "arena/RunPlayer.h"
 
+#include "base/Text.h"
+
 #include "platform/BrainGuard.h"
 #include "platform/PlatformLibraryLoader.h"
 #include "session/CommandLineNumbers.h"
@@ -23,21 +25,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view program = "shamblex-arena";
 constexpr std::string_view timeLimitOption = "--time-limit";
 
-// One line for the parent to read; control characters (a brain name may hold a line
-// break) are shown as '?' so that a remark stays one line.
-std::string oneLine(std::string_view text)
-{
-    std::string line(text);
-    for (char& c : line) {
-        if (static_cast<unsigned char>(c) < 0x20)
-            c = '?';
-    }
-    return line;
-}
-
 void remark(std::FILE* errors, std::string_view text)
 {
-    std::fprintf(errors, "%s: %s\n", std::string(program).c_str(), oneLine(text).c_str());
+    std::fprintf(errors, "%s: %s\n", std::string(program).c_str(), singleLine(text).c_str());
 }
 
 void writeReport(std::FILE* output, const Json& report)
@@ -249,7 +239,7 @@ std::string lastRemark(std::string_view errors)
     std::string prefix = std::string(program) + ": ";
     if (line.substr(0, prefix.size()) == prefix)
         line.remove_prefix(prefix.size());
-    return oneLine(line);
+    return singleLine(line);
 }
 
 std::optional<Json> parseReport(std::string_view output)
@@ -320,7 +310,7 @@ RunResult readRun(const ArenaSetup& setup, std::uint32_t seed, const SupervisedP
     auto spoiled = [&](RunOutcome outcome, std::optional<std::string> culprit, std::string detail) {
         run.outcome = outcome;
         run.culprit = std::move(culprit);
-        run.detail = oneLine(detail);
+        run.detail = singleLine(detail);
         return run;
     };
 

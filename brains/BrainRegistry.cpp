@@ -1,5 +1,6 @@
 #include "brains/BrainRegistry.h"
 
+#include "base/Text.h"
 #include "brains/BrainCallState.h"
 
 #include <cstring>
@@ -187,11 +188,7 @@ void BrainRegistry::unlistBrain(std::size_t index)
 
 void BrainRegistry::disable(BrainEntry& entry, const std::string& what, const BrainCallSite& site)
 {
-    std::string reason = what.substr(0, maximumReasonLength);
-    for (char& c : reason) {
-        if (static_cast<unsigned char>(c) < 0x20)
-            c = ' ';
-    }
+    std::string reason = singleLine(what.substr(0, maximumReasonLength), ' ');
     entry.disabled = "disabled: " + reason;
     if (m_reporter)
         m_reporter("brain '" + entry.name + "' threw \"" + reason + "\" in frame " + std::to_string(site.frame)

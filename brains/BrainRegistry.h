@@ -30,9 +30,6 @@ inline constexpr std::array<Colour, 8> brainPalette { {
     { 255, 128, 128 },
 } };
 
-// The colour of a name without one: purple (255, 0, 255).
-inline constexpr Colour unlistedBrainColour { 255, 0, 255 };
-
 // A brain's status text is cut to this many bytes after every call, so that a brain
 // cannot fill the machine's memory through its beings' labels.
 inline constexpr std::size_t maximumStatusText = 4096;

@@ -1,5 +1,7 @@
 #include "cli/Runner.h"
 
+#include "base/Text.h"
+
 #include "cli/OutputFile.h"
 #include "cli/VideoOutput.h"
 #include "render/PngEncoder.h"
@@ -36,18 +38,9 @@ public:
         return *this;
     }
     Line& comma() { return text(","); }
-    // A field quoted as RFC 4180 says when it holds a comma, a quote or a line break.
     Line& csvField(std::string_view field)
     {
-        if (field.find_first_of(",\"\r\n") == std::string_view::npos)
-            return text(field);
-        m_text.push_back('"');
-        for (char c : field) {
-            if (c == '"')
-                m_text.push_back('"');
-            m_text.push_back(c);
-        }
-        m_text.push_back('"');
+        appendCsvField(m_text, field);
         return *this;
     }
     Line& end() { return text("\n"); }
@@ -86,13 +79,9 @@ private:
     bool writePicture();
     // One line on the error stream; control characters (a file name may hold a line
     // break) are shown as '?' so that a message stays one line.
-    void report(std::string message)
+    void report(const std::string& message)
     {
-        for (char& c : message) {
-            if (static_cast<unsigned char>(c) < 0x20)
-                c = '?';
-        }
-        std::fprintf(m_errors, "shamblex-cli: %s\n", message.c_str());
+        std::fprintf(m_errors, "shamblex-cli: %s\n", singleLine(message).c_str());
     }
 
     const RunOptions& m_options;

@@ -11,6 +11,9 @@
 
 namespace shamblex {
 
+// The colour of a brain name without one of its own: purple (255, 0, 255).
+inline constexpr Colour unlistedBrainColour { 255, 0, 255 };
+
 // Where a brain call happens, for reports about a brain that misbehaves.
 struct BrainCallSite {
     std::int32_t frame = 0; // the frame being simulated
@@ -56,7 +59,7 @@ class NoBrains final : public BrainHost {
 public:
     const std::vector<std::string>& brainNames() const override { return m_none; }
     void unlistBrain(std::size_t) override { }
-    Colour brainColour(std::string_view) const override { return { 255, 0, 255 }; }
+    Colour brainColour(std::string_view) const override { return unlistedBrainColour; }
     int findBrain(std::string_view) const override { return -1; }
     BrainCallOutcome callBrain(int, BrainRecord&, const BrainCallSite&) override { return BrainCallOutcome::Disabled; }
     const std::string& disabledReason(int) const override { return m_reason; }
