@@ -4,9 +4,9 @@
 #include "arena/ResultFiles.h"
 #include "arena/Statistics.h"
 #include "arena/SurvivalPlot.h"
-#include "platform/BrainGuard.h"
-#include "platform/ReplacementFile.h"
-#include "platform/SupervisedProcess.h"
+#include "hosting/BrainGuard.h"
+#include "os/ReplacementFile.h"
+#include "os/ProgramFacts.h"
 #include "render/PngEncoder.h"
 
 #include <chrono>

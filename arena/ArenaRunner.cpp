@@ -1,7 +1,7 @@
 #include "arena/ArenaRunner.h"
 
 #include "arena/RunPlayer.h"
-#include "platform/SupervisedProcess.h"
+#include "os/Process.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -29,7 +29,7 @@ std::string readWhole(const std::filesystem::path& path)
 }
 
 struct ChildOutcome {
-    SupervisedProcess::Ending ending;
+    Process::Ending ending;
     std::string output;
     std::string errors;
     std::optional<std::string> startFailure;
@@ -42,8 +42,14 @@ ChildOutcome runChild(const std::vector<std::string>& command, const std::filesy
     ChildOutcome outcome;
     const std::filesystem::path outputPath = folder / (name + ".out");
     const std::filesystem::path errorPath = folder / (name + ".err");
-    SupervisedProcess process;
-    outcome.startFailure = process.start(command, outputPath.string(), errorPath.string());
+    Process process;
+    ProcessOptions options;
+    options.output = ChildOutput::File;
+    options.outputFile = outputPath.string();
+    options.errors = ChildOutput::File;
+    options.errorFile = errorPath.string();
+    if (auto failure = process.start(command, options))
+        outcome.startFailure = failure->reason;
     if (!outcome.startFailure) {
         outcome.ending = process.waitUntil(Clock::now() + limit, cancel);
         outcome.output = readWhole(outputPath);

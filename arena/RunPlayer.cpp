@@ -2,8 +2,8 @@
 
 #include "base/Text.h"
 
-#include "platform/BrainGuard.h"
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/BrainGuard.h"
+#include "hosting/PlatformLibraryLoader.h"
 #include "session/CommandLineNumbers.h"
 #include "session/SaverSession.h"
 #include "session/SettingsOptions.h"
@@ -275,9 +275,9 @@ std::optional<std::pair<std::string, std::string>> guardLine(
 }
 
 std::variant<std::vector<std::string>, std::string> readListing(
-    const SupervisedProcess::Ending& ending, std::string_view output, std::string_view errors)
+    const Process::Ending& ending, std::string_view output, std::string_view errors)
 {
-    using Kind = SupervisedProcess::Ending::Kind;
+    using Kind = Process::Ending::Kind;
     if (ending.kind == Kind::Killed)
         return std::string("loading the brains did not finish within the time limit");
     if (ending.kind == Kind::Crashed)
@@ -301,10 +301,10 @@ namespace {
 std::optional<RunResult> readFinishedRun(const ArenaSetup&, RunResult run, std::string_view output);
 }
 
-RunResult readRun(const ArenaSetup& setup, std::uint32_t seed, const SupervisedProcess::Ending& ending,
+RunResult readRun(const ArenaSetup& setup, std::uint32_t seed, const Process::Ending& ending,
     std::string_view output, std::string_view errors)
 {
-    using Kind = SupervisedProcess::Ending::Kind;
+    using Kind = Process::Ending::Kind;
     RunResult run;
     run.seed = seed;
     auto spoiled = [&](RunOutcome outcome, std::optional<std::string> culprit, std::string detail) {

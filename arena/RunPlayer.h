@@ -1,7 +1,7 @@
 #pragma once
 
 #include "arena/RunResult.h"
-#include "platform/SupervisedProcess.h"
+#include "os/Process.h"
 
 #include <cstdio>
 #include <span>
@@ -46,9 +46,9 @@ std::vector<std::string> playRunCommand(const std::string& program, const ArenaS
 // What the parent makes of a child that ended: the listed names, or why there are
 // none.
 std::variant<std::vector<std::string>, std::string> readListing(
-    const SupervisedProcess::Ending&, std::string_view output, std::string_view errors);
+    const Process::Ending&, std::string_view output, std::string_view errors);
 // The run's result from its child's ending, report and remarks.
-RunResult readRun(const ArenaSetup&, std::uint32_t seed, const SupervisedProcess::Ending&, std::string_view output,
+RunResult readRun(const ArenaSetup&, std::uint32_t seed, const Process::Ending&, std::string_view output,
     std::string_view errors);
 
 }

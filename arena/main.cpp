@@ -4,7 +4,7 @@
 #include "arena/ArenaOptions.h"
 #include "arena/ArenaProgram.h"
 #include "arena/RunPlayer.h"
-#include "platform/BrainGuard.h"
+#include "hosting/BrainGuard.h"
 
 #include <cstdio>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ReplacementFile.h"
+#include "os/ReplacementFile.h"
 
 #include <cstddef>
 #include <cstdio>

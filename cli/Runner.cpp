@@ -5,8 +5,8 @@
 #include "cli/OutputFile.h"
 #include "cli/VideoOutput.h"
 #include "render/PngEncoder.h"
-#include "platform/BrainGuard.h"
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/BrainGuard.h"
+#include "hosting/PlatformLibraryLoader.h"
 #include "session/SaverSession.h"
 
 #include <array>

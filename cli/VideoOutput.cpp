@@ -40,9 +40,12 @@ std::optional<std::string> VideoOutput::open(const std::string& path, std::int32
             command.insert(command.end(), { "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2" });
     }
     command.push_back(m_file.temporaryPath());
-    if (auto failure = m_encoder.start(command)) {
+    ProcessOptions options;
+    options.input = ChildInput::Pipe;
+    options.searchPath = true;
+    if (auto failure = m_encoder.start(command, options)) {
         m_file.discard();
-        if (failure->kind == ChildProcess::StartFailure::NotFound)
+        if (failure->kind == Process::StartFailure::NotFound)
             return "cannot make the video '" + path + "': the ffmpeg program is not installed (Debian package ffmpeg)";
         return "cannot make the video '" + path + "': ffmpeg does not start: " + failure->reason;
     }

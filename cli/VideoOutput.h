@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ChildProcess.h"
-#include "platform/ReplacementFile.h"
+#include "os/Process.h"
+#include "os/ReplacementFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -39,7 +39,7 @@ public:
 
 private:
     ReplacementFile m_file;
-    ChildProcess m_encoder;
+    Process m_encoder;
     std::vector<std::uint8_t> m_packed; // one frame, rows without padding
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;

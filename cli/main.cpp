@@ -3,7 +3,7 @@
 // bug reports.
 #include "cli/CommandLine.h"
 #include "cli/Runner.h"
-#include "platform/BrainGuard.h"
+#include "hosting/BrainGuard.h"
 
 #include <cstdio>
 #include <string_view>

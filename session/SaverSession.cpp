@@ -1,12 +1,11 @@
 #include "session/SaverSession.h"
 
 #include "brains/LibraryLoader.h"
+#include "os/WholeFile.h"
 #include "render/PngEncoder.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 
@@ -41,19 +40,8 @@ std::string picturePath(const std::string& settingsFile, std::int32_t frame)
 
 std::optional<std::string> saveSettings(const Settings& settings, const std::string& path)
 {
-    auto bytes = settingsFileBytes(settings);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return std::string(std::strerror(errno));
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    int error = errno;
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written)
-        return std::string(std::strerror(error));
-    return std::nullopt;
+    // Written whole: a saver ended while writing leaves the old file or the new one.
+    return writeWholeFile(path, settingsFileBytes(settings));
 }
 
 SaverSession::SaverSession(SaverMode mode, std::unique_ptr<LibraryLoader> loader, Picture picture)
@@ -312,21 +300,9 @@ void SaverSession::savePictureCommand(char, const CellPosition&)
         report("the picture could not be encoded");
         return;
     }
-    // "x" refuses a file that appeared since the name was chosen, where the C library
-    // knows it (Microsoft's older one does not).
-#if defined(_WIN32)
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-#else
-    std::FILE* file = std::fopen(path.c_str(), "wbx");
-#endif
-    if (!file) {
-        report("cannot save the picture as '" + path + "': " + std::strerror(errno));
-        return;
-    }
-    bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    if (std::fclose(file) != 0 || !written) {
-        report("cannot save the picture as '" + path + "': " + std::strerror(errno));
-        std::remove(path.c_str());
+    // Never over a file that appeared since the name was chosen.
+    if (auto reason = writeNewFile(path, png)) {
+        report("cannot save the picture as '" + path + "': " + *reason);
         return;
     }
     report("saved the picture as '" + path + "'");

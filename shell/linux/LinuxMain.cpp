@@ -1,9 +1,9 @@
 // shamblex: the saver on Linux, as a window, a full-screen screen saver or an
 // XScreenSaver hack. This file picks the screen and sets the session up from the
 // command line; the saver session does the rest.
-#include "platform/BrainGuard.h"
-#include "platform/PlatformLibraryLoader.h"
-#include "platform/SupervisedProcess.h"
+#include "hosting/BrainGuard.h"
+#include "hosting/PlatformLibraryLoader.h"
+#include "os/ProgramFacts.h"
 #include "session/SaverSession.h"
 #include "shell/linux/LinuxOptions.h"
 #include "shell/linux/SaverLoop.h"

@@ -5,7 +5,7 @@
 // Each saver window owns its session (kept in the window's user data from WM_CREATE
 // to WM_NCDESTROY), so nothing of the saver is global.
 #include "render/Bitmap.h"
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/PlatformLibraryLoader.h"
 #include "session/SaverSession.h"
 
 #include <windows.h>

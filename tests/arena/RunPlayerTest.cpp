@@ -1,12 +1,12 @@
 #include "arena/RunPlayer.h"
 
-#include "platform/BrainGuard.h"
+#include "hosting/BrainGuard.h"
 
 #include <gtest/gtest.h>
 
 using namespace shamblex;
 using namespace shamblex::arena;
-using Kind = SupervisedProcess::Ending::Kind;
+using Kind = Process::Ending::Kind;
 
 namespace {
 
@@ -19,7 +19,7 @@ ArenaSetup setupOf(std::vector<std::string> brains)
     return setup;
 }
 
-SupervisedProcess::Ending exited(int status) { return { Kind::Exited, static_cast<std::uint32_t>(status) }; }
+Process::Ending exited(int status) { return { Kind::Exited, static_cast<std::uint32_t>(status) }; }
 
 }
 
@@ -62,7 +62,7 @@ TEST(RunReport, EveryOtherEndingOfARun)
     EXPECT_EQ(threw.detail, "brain 'y' threw");
 
     struct Case {
-        SupervisedProcess::Ending ending;
+        Process::Ending ending;
         std::string_view output, errors;
         RunOutcome outcome;
         std::string_view detail;

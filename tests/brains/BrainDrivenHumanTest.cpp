@@ -3,7 +3,7 @@
 #include "../sim/Printers.h"
 #include "../sim/TestWorld.h"
 #include "BrainLibraries.h"
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/PlatformLibraryLoader.h"
 #include "sim/Random.h"
 #include "sim/Settings.h"
 #include "sim/Simulation.h"

@@ -6,7 +6,7 @@
 #include "../TempDirectory.h"
 #include "brains/BrainRecord.h"
 #include "brains/BrainRegistry.h"
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/PlatformLibraryLoader.h"
 
 #include <cstdint>
 #include <cstdlib>

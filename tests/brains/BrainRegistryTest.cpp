@@ -2,7 +2,7 @@
 
 #include "BrainLibraries.h"
 #include "FakeLibraryLoader.h"
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/PlatformLibraryLoader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "../../brains/BrainLibraries.h"
 #include "brains/BrainRegistry.h"
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/PlatformLibraryLoader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The brain guard on Windows: an unhandled-exception filter (with the error boxes and
 // the debugger prompt turned off), an exit handler, and a console control handler
 // that gives a stuck brain half a second after Ctrl+C.
-#include "platform/BrainGuard.h"
+#include "hosting/BrainGuard.h"
 
 #include "brains/BrainCallState.h"
-#include "platform/FilesToRemove.h"
+#include "os/EmergencyCleanup.h"
 
 #include <atomic>
 #include <cstdint>
@@ -19,7 +19,6 @@ namespace {
 
 constexpr std::size_t maximumProgramName = 64;
 
-void removeFile(const char* path) { DeleteFileA(path); }
 constexpr DWORD interruptPatience = 500; // milliseconds
 
 char programName[maximumProgramName] = "shamblex";
@@ -103,7 +102,7 @@ void endBecauseOfBrain(const char* what, int status)
     append(text, length, sizeof text, "\n");
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
-    removeListedFiles(removeFile);
+    removeFilesNow();
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
     for (;;)
         Sleep(INFINITE);

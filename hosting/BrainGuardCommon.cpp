@@ -1,56 +1,14 @@
-// The parts of the brain guard that every platform shares: the watchdog thread and
-// the list of files to remove when the process ends at once.
-#include "platform/BrainGuard.h"
+// The part of the brain guard that every platform shares: the watchdog thread.
+#include "hosting/BrainGuard.h"
 
 #include "brains/BrainCallState.h"
-#include "platform/FilesToRemove.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <thread>
 
 namespace shamblex {
-
-namespace {
-
-constexpr std::size_t maximumRemovals = 16;
-constexpr std::size_t maximumPath = 4096;
-
-char removals[maximumRemovals][maximumPath];
-std::atomic<bool> removalUsed[maximumRemovals];
-
-}
-
-void removeIfEndedAtOnce(const std::string& path)
-{
-    if (path.size() >= maximumPath)
-        return;
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire))
-            continue;
-        std::memcpy(removals[i], path.c_str(), path.size() + 1);
-        removalUsed[i].store(true, std::memory_order_release);
-        return;
-    }
-}
-
-void keepIfEndedAtOnce(const std::string& path)
-{
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire) && path == removals[i])
-            removalUsed[i].store(false, std::memory_order_release);
-    }
-}
-
-void removeListedFiles(void (*remove)(const char* path))
-{
-    for (std::size_t i = 0; i < maximumRemovals; ++i) {
-        if (removalUsed[i].load(std::memory_order_acquire))
-            remove(removals[i]);
-    }
-}
 
 struct StuckBrainWatch::Thread {
     std::mutex mutex;

@@ -1,11 +1,11 @@
 // Brain libraries on Windows: DLLs found with the system's file search, which
 // ignores letter case, and loaded from their full path so that the system's library
 // search cannot pick up a file of the same name from elsewhere.
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/PlatformLibraryLoader.h"
 
 #include "brains/BrainFileCheck.h"
 #include "brains/BrainRecord.h"
-#include "platform/WindowsErrorText.h"
+#include "os/WindowsErrorText.h"
 
 #include <algorithm>
 

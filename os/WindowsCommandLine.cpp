@@ -1,4 +1,4 @@
-#include "platform/WindowsCommandLine.h"
+#include "os/WindowsCommandLine.h"
 
 namespace shamblex {
 

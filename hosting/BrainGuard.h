@@ -15,8 +15,9 @@ namespace shamblex {
 // that says a brain failed, never success.
 //
 // Signal handlers and watchdog threads have no way to reach the program's objects,
-// so what they need (the program's name, the files to remove when the process must
-// end at once) is process-wide, kept by this module alone.
+// so what they need (the program's name) is process-wide, kept by this module alone;
+// the files to remove when the process must end at once are the os layer's list
+// (EmergencyCleanup), which the guard empties before it ends the process.
 
 // The exit status of a process that a brain ended: it crashed, called exit, or did
 // not return from a call that had to be given up.
@@ -28,11 +29,6 @@ inline constexpr int brainFailureStatus = 3;
 // brainFailureStatus and a line on standard error. Crashes outside brain calls are
 // left to whatever handled them before. Call once, early.
 void guardBrainCalls(std::string_view program);
-
-// Files that are removed if the process has to end at once (inside a brain): the
-// temporary files an interrupted or failed run must not leave behind.
-void removeIfEndedAtOnce(const std::string& path);
-void keepIfEndedAtOnce(const std::string& path);
 
 enum class Interrupt {
     None,

@@ -1,4 +1,4 @@
-#include "platform/WindowsErrorText.h"
+#include "os/WindowsErrorText.h"
 
 namespace shamblex {
 

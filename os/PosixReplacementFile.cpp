@@ -1,6 +1,6 @@
-#include "platform/ReplacementFile.h"
+#include "os/ReplacementFile.h"
 
-#include "platform/BrainGuard.h"
+#include "os/EmergencyCleanup.h"
 
 #include <cerrno>
 #include <cstring>

@@ -2,10 +2,10 @@
 // exit handler, and an interval timer that gives a stuck brain half a second after
 // an interrupt. Everything the handlers do is async-signal-safe: fixed buffers,
 // write(2), unlink(2), _exit(2).
-#include "platform/BrainGuard.h"
+#include "hosting/BrainGuard.h"
 
 #include "brains/BrainCallState.h"
-#include "platform/FilesToRemove.h"
+#include "os/EmergencyCleanup.h"
 
 #include <atomic>
 #include <csignal>
@@ -19,8 +19,6 @@ namespace shamblex {
 namespace {
 
 constexpr std::size_t maximumProgramName = 64;
-
-void removeFile(const char* path) { unlink(path); }
 
 // What the handlers need, in fixed storage: they may not allocate.
 char programName[maximumProgramName] = "shamblex";
@@ -143,7 +141,7 @@ void endBecauseOfBrain(const char* what, int status)
     line.add("\n");
     ssize_t ignored = write(STDERR_FILENO, line.text, line.length);
     (void)ignored;
-    removeListedFiles(removeFile);
+    removeFilesNow();
     _exit(status);
 }
 

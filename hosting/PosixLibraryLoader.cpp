@@ -1,7 +1,7 @@
 // Brain libraries on Linux and other POSIX systems: ordinary ELF shared libraries
 // that keep the ".dll" suffix, so a brain's file and brain name are the same on
 // every platform. The suffix is matched exactly, as a POSIX file system does.
-#include "platform/PlatformLibraryLoader.h"
+#include "hosting/PlatformLibraryLoader.h"
 
 #include "brains/BrainFileCheck.h"
 #include "brains/BrainRecord.h"

@@ -1,7 +1,7 @@
-#include "platform/ReplacementFile.h"
+#include "os/ReplacementFile.h"
 
-#include "platform/BrainGuard.h"
-#include "platform/WindowsErrorText.h"
+#include "os/EmergencyCleanup.h"
+#include "os/WindowsErrorText.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,0 +1,2 @@
+// The operating system's services know nothing of brains: brain hosting is above them.
+#include "brains/BrainRegistry.h"
