@@ -18,10 +18,17 @@
 // The record is packed, little-endian, with the offsets checked below. statusText is
 // the host's std::string: build the plug-in with the same compiler and C++ runtime as
 // the host, and change the text only by assigning to it.
+//
+// A packed record puts statusText at byte 330, where a std::string is aligned only
+// when the record itself starts the right distance past an aligned address. The host
+// always places the record so (at an address 6 past a multiple of 8 on 64-bit
+// systems); a test that calls a brain itself uses PlacedBrainRecord below to do the
+// same.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 
 namespace shamblex {
@@ -80,6 +87,32 @@ static_assert(offsetof(BrainRecord, green) == 328);
 static_assert(offsetof(BrainRecord, blue) == 329);
 static_assert(offsetof(BrainRecord, statusText) == 330);
 static_assert(sizeof(BrainRecord) == 330 + sizeof(std::string));
+
+// Where a record must start so that its statusText is aligned, counted from an
+// address aligned for std::string.
+inline constexpr std::size_t brainRecordPlacement
+    = (alignof(std::string) - offsetof(BrainRecord, statusText) % alignof(std::string)) % alignof(std::string);
+
+// One fresh BrainRecord placed as the host places the records it passes to a brain,
+// for code that calls ExecuteBrain itself (a brain's own tests).
+class PlacedBrainRecord {
+public:
+    PlacedBrainRecord() { m_record = new (m_bytes + brainRecordPlacement) BrainRecord; }
+    ~PlacedBrainRecord() { m_record->~BrainRecord(); }
+    PlacedBrainRecord(const PlacedBrainRecord&) = delete;
+    PlacedBrainRecord& operator=(const PlacedBrainRecord&) = delete;
+
+    BrainRecord* get() { return m_record; }
+    const BrainRecord* get() const { return m_record; }
+    BrainRecord& operator*() { return *m_record; }
+    const BrainRecord& operator*() const { return *m_record; }
+    BrainRecord* operator->() { return m_record; }
+    const BrainRecord* operator->() const { return m_record; }
+
+private:
+    alignas(std::string) unsigned char m_bytes[brainRecordPlacement + sizeof(BrainRecord)];
+    BrainRecord* m_record = nullptr;
+};
 
 }
 

@@ -2,8 +2,10 @@
 
 #include "base/Text.h"
 #include "brains/BrainCallState.h"
+#include "brains/MindRecord.h"
 
-#include <cstring>
+#include <cassert>
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <utility>
@@ -11,15 +13,6 @@
 namespace shamblex {
 
 namespace {
-
-// Moves a record as one block of its fixed fields and a string move: the packed
-// record's own assignment copies its 256 bytes of memory one byte at a time, which
-// made the move cost more than most brains' calls.
-void moveRecord(BrainRecord& to, BrainRecord& from)
-{
-    std::memcpy(static_cast<void*>(&to), static_cast<const void*>(&from), offsetof(BrainRecord, statusText));
-    to.statusText = std::move(from.statusText);
-}
 
 constexpr std::size_t suffixLength = 4; // ".dll"
 // What a brain threw is kept to this length in its beings' labels and reports.
@@ -54,19 +47,30 @@ std::string brainNameOf(std::string_view fileName)
     return std::string(fileName);
 }
 
+BrainRegistry::BrainRegistry()
+    : m_ownRecord(std::make_unique<PlacedBrainRecord>())
+    , m_working(m_ownRecord->get())
+{
+}
+
 BrainRegistry::BrainRegistry(std::unique_ptr<LibraryLoader> loader)
     : m_loader(std::move(loader))
 {
-    if (m_loader) {
-        if (void* room = m_loader->guardedRecordRoom())
-            m_guarded = new (room) BrainRecord;
+    void* room = m_loader ? m_loader->guardedRecordRoom() : nullptr;
+    if (room) {
+        m_working = new (room) BrainRecord;
+    } else {
+        m_ownRecord = std::make_unique<PlacedBrainRecord>();
+        m_working = m_ownRecord->get();
     }
+    // A brain assigns to the status text as a std::string where it stands.
+    assert((reinterpret_cast<std::uintptr_t>(m_working) + offsetof(BrainRecord, statusText)) % alignof(std::string) == 0);
 }
 
 BrainRegistry::~BrainRegistry()
 {
-    if (m_guarded)
-        m_guarded->~BrainRecord();
+    if (!m_ownRecord)
+        m_working->~BrainRecord();
     if (!m_loader)
         return;
     for (BrainEntry& entry : m_table) {
@@ -195,7 +199,7 @@ void BrainRegistry::disable(BrainEntry& entry, const std::string& what, const Br
             + ", being " + std::to_string(site.being) + "; its humans stand still from now on");
 }
 
-BrainCallOutcome BrainRegistry::callBrain(int slot, BrainRecord& record, const BrainCallSite& site)
+BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const BrainCallSite& site)
 {
     BrainEntry& entry = m_table[static_cast<std::size_t>(slot)];
     if (!entry.disabled.empty())
@@ -207,15 +211,12 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BrainRecord& record, const B
     state.calls.fetch_add(1, std::memory_order_relaxed);
     state.brain.store(entry.name.c_str(), std::memory_order_release);
     // The brain works on the record in the guarded room, where a write past its end
-    // faults at once; the record moves there and back, so its contents persist.
-    BrainRecord* working = &record;
-    if (m_guarded) {
-        moveRecord(*m_guarded, record);
-        working = m_guarded;
-    }
+    // faults at once. Taking the record back still counts as the brain's call: a
+    // brain that wrecked its status text makes the host fault there.
+    putIntoRecord(mind, *m_working);
     BrainCallOutcome outcome = BrainCallOutcome::Ran;
     try {
-        entry.execute(working);
+        entry.execute(m_working);
     } catch (const std::exception& thrown) {
         disable(entry, thrown.what(), site);
         outcome = BrainCallOutcome::Disabled;
@@ -223,12 +224,8 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BrainRecord& record, const B
         disable(entry, "an exception that is no std::exception", site);
         outcome = BrainCallOutcome::Disabled;
     }
+    takeFromRecord(*m_working, mind, maximumStatusText);
     state.brain.store(nullptr, std::memory_order_release);
-    if (m_guarded)
-        moveRecord(record, *m_guarded);
-
-    if (record.statusText.size() > maximumStatusText)
-        record.statusText = record.statusText.substr(0, maximumStatusText);
     return outcome;
 }
 

@@ -53,7 +53,7 @@ struct SkippedLibrary {
 class BrainRegistry final : public BrainHost {
 public:
     // A registry that can list and call brains but not load them (no platform).
-    BrainRegistry() = default;
+    BrainRegistry();
     explicit BrainRegistry(std::unique_ptr<LibraryLoader>);
     ~BrainRegistry() override;
     BrainRegistry(const BrainRegistry&) = delete;
@@ -78,7 +78,7 @@ public:
     void unlistBrain(std::size_t index) override;
     Colour brainColour(std::string_view brainName) const override;
     int findBrain(std::string_view brainName) const override;
-    BrainCallOutcome callBrain(int slot, BrainRecord&, const BrainCallSite&) override;
+    BrainCallOutcome callBrain(int slot, BeingMind&, const BrainCallSite&) override;
     const std::string& disabledReason(int slot) const override { return m_table[static_cast<std::size_t>(slot)].disabled; }
     std::uint64_t generation() const override { return m_generation; }
 
@@ -102,7 +102,9 @@ private:
     void disable(BrainEntry&, const std::string& what, const BrainCallSite&);
 
     std::unique_ptr<LibraryLoader> m_loader;
-    BrainRecord* m_guarded = nullptr; // the record every call works on, in the loader's guarded room
+    // The record every call works on: in the loader's guarded room, or our own.
+    std::unique_ptr<PlacedBrainRecord> m_ownRecord;
+    BrainRecord* m_working = nullptr;
     std::deque<BrainEntry> m_table; // never shrinks: slots and name addresses stay
     std::map<std::string, int, std::less<>> m_slots;
     std::vector<std::string> m_brainNames;

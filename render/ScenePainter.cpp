@@ -154,9 +154,8 @@ Colour ScenePainter::actorColour(const Actor& actor) const
     if (names.drawnInKindColour(actor.brain))
         return kindColourOf(actor.kind());
     if (m_settings.userColoursShown()) {
-        assert(actor.record != Actor::noRecord);
-        const BrainRecord& record = m_simulation.population().record(actor);
-        return { record.red, record.green, record.blue };
+        assert(actor.mind != Actor::noMind);
+        return m_simulation.population().mind(actor).colour;
     }
     Colour colour = names.colour(actor.brain);
     if (actor.panicked == 1)

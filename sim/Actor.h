@@ -27,8 +27,8 @@ inline constexpr std::uint32_t panicFrames = 10;
 
 // One being, a zombie or a human: the state every frame of its update reads and
 // writes, kept small so that a population of millions walks through memory in order.
-// A human driven by a brain also has a BrainRecord (its memory, colour and status
-// text), which the population keeps apart; the fields the record shares with this
+// A human driven by a brain also has a BeingMind (its memory, colour and status
+// text), which the population keeps apart; the fields the mind shares with this
 // state are copied in before every brain call and back after it.
 struct Actor {
     std::int32_t x = 0; // column
@@ -40,7 +40,7 @@ struct Actor {
     std::uint32_t panicCounter = 0; // frames of panic (humans) or of chase (smart zombies)
     std::uint32_t serialNumber = 0;
     BrainId brain = 0;
-    std::uint32_t record = noRecord; // its brain record, for brain-driven humans
+    std::uint32_t mind = noMind; // its mind, for brain-driven humans
     std::uint32_t nextResident = 0; // the population's chain of beings filed on one cell
     std::uint8_t kindCode = static_cast<std::uint8_t>(CellKind::Human); // Zombie or Human, never anything else
     std::uint8_t panicked = 0; // 1 panicked; a brain may store any other value, which counts as calm
@@ -48,7 +48,7 @@ struct Actor {
     // cell, so that a being that stays put need not look at its cell's bookkeeping.
     std::uint8_t holdsMark = 0;
 
-    static constexpr std::uint32_t noRecord = std::numeric_limits<std::uint32_t>::max();
+    static constexpr std::uint32_t noMind = std::numeric_limits<std::uint32_t>::max();
 
     CellKind kind() const { return static_cast<CellKind>(kindCode); }
     Direction lookDir() const { return static_cast<Direction>(lookDirection); }

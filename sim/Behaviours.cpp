@@ -86,7 +86,7 @@ void runSimpleZombieRule(Actor& zombie, World& world)
         world.infectCellAhead(zombie);
 }
 
-void runDefaultHumanRule(Actor& human, const SightRecord& ahead, Random& random)
+void runDefaultHumanRule(Actor& human, const SightReport& ahead, Random& random)
 {
     if (human.panicCounter != 0 || random.below(checkOdds) > checkAbove) {
         if (ahead.distance == 1)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "brains/BrainRecord.h"
+#include "sim/BeingMind.h"
 
 namespace shamblex {
 
@@ -23,6 +23,6 @@ void runSimpleZombieRule(Actor&, World&);
 
 // The built-in human: checks a blocked way now and then (every frame while
 // panicked), panics at a zombie or a panicked human ahead and turns away from zombies.
-void runDefaultHumanRule(Actor&, const SightRecord& ahead, Random&);
+void runDefaultHumanRule(Actor&, const SightReport& ahead, Random&);
 
 }

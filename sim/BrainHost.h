@@ -1,6 +1,6 @@
 #pragma once
 
-#include "brains/BrainRecord.h"
+#include "sim/BeingMind.h"
 #include "sim/Colour.h"
 
 #include <cstddef>
@@ -44,8 +44,9 @@ public:
     // The loaded brain of this name as a slot number for callBrain, or -1 when none
     // was loaded.
     virtual int findBrain(std::string_view name) const = 0;
-    // Calls the brain in the slot once on the record.
-    virtual BrainCallOutcome callBrain(int slot, BrainRecord&, const BrainCallSite&) = 0;
+    // Calls the brain in the slot once on the being's mind: what the brain writes of
+    // it is there after the call.
+    virtual BrainCallOutcome callBrain(int slot, BeingMind&, const BrainCallSite&) = 0;
     // Why a disabled brain stopped, for its beings' status text.
     virtual const std::string& disabledReason(int slot) const = 0;
 
@@ -61,7 +62,7 @@ public:
     void unlistBrain(std::size_t) override { }
     Colour brainColour(std::string_view) const override { return unlistedBrainColour; }
     int findBrain(std::string_view) const override { return -1; }
-    BrainCallOutcome callBrain(int, BrainRecord&, const BrainCallSite&) override { return BrainCallOutcome::Disabled; }
+    BrainCallOutcome callBrain(int, BeingMind&, const BrainCallSite&) override { return BrainCallOutcome::Disabled; }
     const std::string& disabledReason(int) const override { return m_reason; }
     std::uint64_t generation() const override { return 0; }
 

@@ -139,36 +139,36 @@ void Population::clear()
 {
     m_beings.clear();
     m_cells.clear();
-    m_records.clear();
-    m_freeRecords.clear();
+    m_minds.clear();
+    m_freeMinds.clear();
 }
 
-std::uint32_t Population::takeRecord()
+std::uint32_t Population::takeMind()
 {
-    if (!m_freeRecords.empty()) {
-        std::uint32_t slot = m_freeRecords.back();
-        m_freeRecords.pop_back();
-        m_records[slot] = BrainRecord {};
+    if (!m_freeMinds.empty()) {
+        std::uint32_t slot = m_freeMinds.back();
+        m_freeMinds.pop_back();
+        m_minds[slot] = BeingMind {};
         return slot;
     }
-    m_records.emplace_back();
-    return static_cast<std::uint32_t>(m_records.size() - 1);
+    m_minds.emplace_back();
+    return static_cast<std::uint32_t>(m_minds.size() - 1);
 }
 
-void Population::dropRecord(Actor& actor)
+void Population::dropMind(Actor& actor)
 {
-    if (actor.record == Actor::noRecord)
+    if (actor.mind == Actor::noMind)
         return;
-    // The text may be long; a dropped record keeps no memory for it.
-    m_records[actor.record].statusText = std::string();
-    m_freeRecords.push_back(actor.record);
-    actor.record = Actor::noRecord;
+    // The text may be long; a dropped mind keeps no memory for it.
+    m_minds[actor.mind].statusText = std::string();
+    m_freeMinds.push_back(actor.mind);
+    actor.mind = Actor::noMind;
 }
 
 void Population::becomeKind(ActorIndex index, CellKind kind)
 {
     Actor& actor = m_beings[index];
-    dropRecord(actor);
+    dropMind(actor);
     actor.kindCode = static_cast<std::uint8_t>(kind);
     actor.brain = kind == CellKind::Zombie ? BrainNames::zombie : BrainNames::human;
     actor.lookDirection = static_cast<std::uint32_t>(Direction::Up);
@@ -179,13 +179,13 @@ void Population::becomeKind(ActorIndex index, CellKind kind)
     actor.moveCredit = 0;
 }
 
-void Population::becomeHuman(ActorIndex index, BrainId brain, bool needsRecord, Random& random)
+void Population::becomeHuman(ActorIndex index, BrainId brain, bool needsMind, Random& random)
 {
     becomeKind(index, CellKind::Human);
     Actor& actor = m_beings[index];
     actor.brain = brain;
-    if (needsRecord)
-        actor.record = takeRecord();
+    if (needsMind)
+        actor.mind = takeMind();
     // Two separate draws, look first.
     actor.lookDirection = static_cast<std::uint32_t>(randomDirection(random));
     actor.moveDirection = static_cast<std::uint32_t>(randomDirection(random));
@@ -213,7 +213,7 @@ std::vector<ActorIndex> Population::compact(const std::vector<bool>& removed)
     ActorIndex kept = 0;
     for (ActorIndex i = 0; i < m_beings.size(); ++i) {
         if (removed[i]) {
-            dropRecord(m_beings[i]);
+            dropMind(m_beings[i]);
             continue;
         }
         renumbered[i] = kept;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "brains/BrainRecord.h"
 #include "sim/Actor.h"
+#include "sim/BeingMind.h"
 #include "sim/CellTable.h"
 #include "sim/LargeAllocator.h"
 
@@ -30,7 +30,7 @@ class Random;
 // that have beings only. Beings are kept in population order in one array and named
 // by their index; removing beings renumbers the rest.
 //
-// Brain-driven humans also own a BrainRecord, kept apart from the beings so that the
+// Brain-driven humans also own a BeingMind, kept apart from the beings so that the
 // beings that need none cost nothing for it.
 class Population {
 public:
@@ -124,15 +124,15 @@ public:
 
     void clear();
 
-    // The being's record; it has one while it is a human of a brain.
-    BrainRecord& record(const Actor& actor) { return m_records[actor.record]; }
-    const BrainRecord& record(const Actor& actor) const { return m_records[actor.record]; }
+    // The being's mind; it has one while it is a human of a brain.
+    BeingMind& mind(const Actor& actor) { return m_minds[actor.mind]; }
+    const BeingMind& mind(const Actor& actor) const { return m_minds[actor.mind]; }
 
     // Kind changes. A zombie or default human has fresh state (facing up, standing
-    // still, no panic or credit, serial number 0) and no record; a human of a brain
-    // also gets a fresh record and two random directions, look first.
+    // still, no panic or credit, serial number 0) and no mind; a human of a brain
+    // also gets a fresh mind and two random directions, look first.
     void becomeKind(ActorIndex, CellKind);
-    void becomeHuman(ActorIndex, BrainId, bool needsRecord, Random&);
+    void becomeHuman(ActorIndex, BrainId, bool needsMind, Random&);
 
 private:
     static constexpr std::uint32_t markedBit = 0x8000'0000u;
@@ -140,16 +140,16 @@ private:
     void takeMark(ActorIndex);
     void file(ActorIndex, std::size_t cell);
     void unfile(ActorIndex, std::size_t cell);
-    std::uint32_t takeRecord();
-    void dropRecord(Actor&);
+    std::uint32_t takeMind();
+    void dropMind(Actor&);
     std::vector<ActorIndex> compact(const std::vector<bool>& removed);
     std::vector<ActorIndex> identity() const;
 
     std::vector<Actor, LargeAllocator<Actor>> m_beings;
     // Per cell: 1 + the first being filed there (0 for none), and markedBit.
     CellTable m_cells;
-    std::vector<BrainRecord> m_records;
-    std::vector<std::uint32_t> m_freeRecords;
+    std::vector<BeingMind> m_minds;
+    std::vector<std::uint32_t> m_freeMinds;
     std::int32_t m_boardWidth = 0;
     std::int32_t m_boardHeight = 0;
 };

@@ -199,7 +199,7 @@ void Simulation::tallyBrains()
 const std::string& Simulation::statusText(const Actor& actor) const
 {
     static const std::string none;
-    return actor.record == Actor::noRecord ? none : m_population.record(actor).statusText;
+    return actor.mind == Actor::noMind ? none : m_population.mind(actor).statusText;
 }
 
 ActorIndex Simulation::occupant(std::int32_t column, std::int32_t row) const

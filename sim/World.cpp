@@ -55,10 +55,10 @@ World::Sight World::scan(std::int32_t x, std::int32_t y, Direction direction, st
     return { CellKind::Empty, range, cell };
 }
 
-void World::lookInto(const Actor& viewer, Direction direction, SightRecord& record) const
+void World::lookInto(const Actor& viewer, Direction direction, SightReport& record) const
 {
     Sight sight = scan(viewer.x, viewer.y, direction, sightRange);
-    record = SightRecord {};
+    record = SightReport {};
     record.seenKind = static_cast<std::uint32_t>(sight.kind);
     record.distance = static_cast<std::uint32_t>(sight.distance);
     // Only a cell marked by a being shows a being's kind.
@@ -89,7 +89,7 @@ void World::update(ActorIndex index)
         // whether a human seen there panics: the side sights and the rest of the
         // record are not taken, since nothing would read them.
         Sight sight = scan(actor.x, actor.y, actor.lookDir(), sightRange);
-        SightRecord ahead;
+        SightReport ahead;
         ahead.seenKind = static_cast<std::uint32_t>(sight.kind);
         ahead.distance = static_cast<std::uint32_t>(sight.distance);
         if (sight.kind == CellKind::Human && board.markedPanicked(sight.cell))
@@ -104,16 +104,16 @@ void World::update(ActorIndex index)
 void World::runBrain(ActorIndex index)
 {
     Actor& actor = population[index];
-    BrainRecord& record = population.record(actor);
-    lookInto(actor, actor.lookDir(), record.sightAhead);
+    BeingMind& mind = population.mind(actor);
+    lookInto(actor, actor.lookDir(), mind.sightAhead);
     if (actor.panicked == 1) {
         // All zero bytes, distance included, which tells a brain that no side look
         // was taken (a look that saw nothing reports distance 10).
-        record.sightLeft = SightRecord {};
-        record.sightRight = SightRecord {};
+        mind.sightLeft = SightReport {};
+        mind.sightRight = SightReport {};
     } else {
-        lookInto(actor, turnLeft(actor.lookDir()), record.sightLeft);
-        lookInto(actor, turnRight(actor.lookDir()), record.sightRight);
+        lookInto(actor, turnLeft(actor.lookDir()), mind.sightLeft);
+        lookInto(actor, turnRight(actor.lookDir()), mind.sightRight);
     }
 
     // A name no brain was loaded for calls nothing: the being keeps its directions.
@@ -121,22 +121,22 @@ void World::runBrain(ActorIndex index)
     if (slot == BrainNames::noBrain)
         return;
 
-    record.lookDirection = actor.lookDirection;
-    record.moveDirection = actor.moveDirection;
-    record.panicked = actor.panicked;
-    record.panicCounter = actor.panicCounter;
-    record.serialNumber = actor.serialNumber;
-    if (brains.callBrain(slot, record, { frame, index }) == BrainCallOutcome::Disabled) {
-        record.moveDirection = static_cast<std::uint32_t>(Direction::None);
+    mind.lookDirection = actor.lookDirection;
+    mind.moveDirection = actor.moveDirection;
+    mind.panicked = actor.panicked;
+    mind.panicCounter = actor.panicCounter;
+    mind.serialNumber = actor.serialNumber;
+    if (brains.callBrain(slot, mind, { frame, index }) == BrainCallOutcome::Disabled) {
+        mind.moveDirection = static_cast<std::uint32_t>(Direction::None);
         const std::string& reason = brains.disabledReason(slot);
-        if (record.statusText != reason)
-            record.statusText = reason;
+        if (mind.statusText != reason)
+            mind.statusText = reason;
     }
-    actor.lookDirection = record.lookDirection;
-    actor.moveDirection = record.moveDirection;
-    actor.panicked = record.panicked;
-    actor.panicCounter = record.panicCounter;
-    actor.serialNumber = record.serialNumber;
+    actor.lookDirection = mind.lookDirection;
+    actor.moveDirection = mind.moveDirection;
+    actor.panicked = mind.panicked;
+    actor.panicCounter = mind.panicCounter;
+    actor.serialNumber = mind.serialNumber;
 }
 
 void World::moveOn(ActorIndex index)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "brains/BrainRecord.h"
+#include "sim/BeingMind.h"
 #include "sim/Actor.h"
 #include "sim/Board.h"
 #include "sim/BrainHost.h"
@@ -56,7 +56,7 @@ public:
     // The viewer's sight record along a direction, range 10: what stopped the look,
     // and of a being seen there its serial number, panic and, when it shares the
     // viewer's brain name, its panic counter.
-    void lookInto(const Actor& viewer, Direction, SightRecord&) const;
+    void lookInto(const Actor& viewer, Direction, SightReport&) const;
 
     // One frame of the being: its sights, its rule or brain, then its move.
     void update(ActorIndex);

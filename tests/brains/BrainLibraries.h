@@ -53,15 +53,15 @@ struct OneBrain {
         registry.reloadBrains(folder.path().string());
         slot = registry.findBrain(name);
     }
-    void call(BrainRecord& record) { registry.callBrain(slot, record, {}); }
+    void call(BeingMind& record) { registry.callBrain(slot, record, {}); }
 };
 
 // How often the test brain (CountingBrain.cpp) was called for this being: it counts
 // in the first four bytes of the being's memory.
-inline std::uint32_t callsOf(const BrainRecord& record)
+inline std::uint32_t callsOf(const BeingMind& record)
 {
     std::uint32_t calls;
-    std::memcpy(&calls, record.memory, sizeof calls);
+    std::memcpy(&calls, record.memory.data(), sizeof calls);
     return calls;
 }
 

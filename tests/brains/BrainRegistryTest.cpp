@@ -109,7 +109,7 @@ TEST(BrainRegistry, ScanningReadsEveryFileAsDataAndLoadsOnlyRealBrains)
     EXPECT_FALSE(isLibraryLoaded(folder.file("plain.dll"))) << "a file that is no brain is never loaded";
     EXPECT_TRUE(isLibraryLoaded(folder.file("good.dll")));
 
-    BrainRecord being;
+    BeingMind being;
     registry.callBrain(registry.findBrain("good"), being, {});
     EXPECT_EQ(callsOf(being), 1u);
     EXPECT_EQ(registry.findBrain("plain"), -1);
@@ -196,7 +196,7 @@ TEST(BrainRegistry, ReloadingListsEachBrainOnceAndKeepsVanishedBrainsLoaded)
     EXPECT_EQ(registry.brainColour("gone"), unlistedBrainColour);
     EXPECT_TRUE(registry.isLoaded("gone")) << "a brain stays loaded until exit";
 
-    BrainRecord being;
+    BeingMind being;
     registry.callBrain(registry.findBrain("gone"), being, {});
     EXPECT_EQ(callsOf(being), 1u);
 }

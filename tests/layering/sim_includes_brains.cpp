@@ -1,2 +1,2 @@
-// The simulation sees brains only through its BrainHost: the registry is above it.
-#include "brains/BrainRegistry.h"
+// The simulation keeps its own being minds: not even the plug-ins' record reaches it.
+#include "brains/BrainRecord.h"

@@ -93,7 +93,7 @@ TEST(ScenePainter, BeingsAreDrawnInKindBrainOrUserColours)
     blue.panicked = 1;
     EXPECT_EQ(painter.actorColour(blue), (Colour { 191, 191, 255 }));
     outbreak.settings().userColour = 1;
-    outbreak.population().record(blue).red = 10;
+    outbreak.population().mind(blue).colour.red = 10;
     EXPECT_EQ(painter.actorColour(blue), (Colour { 10, 0, 255 })) << "the user colour, not brightened";
     EXPECT_EQ(painter.actorColour(zombie), (Colour { 0, 255, 0 }));
     outbreak.settings().userColour = 0;
@@ -241,7 +241,7 @@ TEST(ScenePainter, WatchedLabelIsWhiteOnBlackAtTheBoardsCorner)
     // A being whose brain gave it a status text.
     auto labelled = drawn(400, 400, 250, 250, 5, { "alpha" });
     Actor& being = labelled.humanOf("alpha");
-    labelled.population().record(being).statusText = "x";
+    labelled.population().mind(being).statusText = "x";
     labelled.painter().drawWatchedLabel(being);
     Bitmap expected;
     expected.create(400, 400);

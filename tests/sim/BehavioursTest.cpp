@@ -121,7 +121,7 @@ TEST(Human, ZombieAheadPanicsAndTurnsItAroundButACalmHumanDoesNot)
     TestWorld world(40, 40);
     Actor& human = world.put(20, 20, CellKind::Human, Direction::Right, Direction::Right);
     auto see = [&](CellKind kind, std::uint8_t panicked) {
-        SightRecord ahead { static_cast<std::uint32_t>(kind), 4, 0, 0, 0, panicked };
+        SightReport ahead { static_cast<std::uint32_t>(kind), 4, 0, 0, 0, panicked };
         // No check of the way and no random turn, whether the first draw is the check's
         // roll (calm) or the turn's (panicked).
         world.random.setState(stateWhere([](Random& r) {
@@ -148,7 +148,7 @@ TEST(Human, PanicCalmsInTheTenthQuietFrameAndRestartsOnASighting)
     human.panicked = 1;
     human.panicCounter = 10;
     auto frame = [&](CellKind seen) {
-        SightRecord ahead { static_cast<std::uint32_t>(seen), seen == CellKind::Empty ? 10u : 4u, 0, 0, 0, 0 };
+        SightReport ahead { static_cast<std::uint32_t>(seen), seen == CellKind::Empty ? 10u : 4u, 0, 0, 0, 0 };
         world.random.setState(stateWhere([](Random& r) { return r.below(8) != 1; }));
         runDefaultHumanRule(human, ahead, world.random);
     };

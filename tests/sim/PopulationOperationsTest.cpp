@@ -190,7 +190,7 @@ TEST(PopulationOperations, PlacingConvertsTheBeingThereOrAddsOneButNeverOnAWall)
     EXPECT_EQ(simulation.placeBeing(being.x, being.y, CellKind::Human, "a"), marked);
     EXPECT_EQ(being.kind(), CellKind::Human);
     EXPECT_EQ(simulation.brainName(being), "a");
-    EXPECT_NE(being.record, Actor::noRecord) << "a human of a brain has its record";
+    EXPECT_NE(being.mind, Actor::noMind) << "a human of a brain has its mind";
     EXPECT_EQ(simulation.population().size(), size);
     EXPECT_TRUE(simulation.fullRedrawPending());
 

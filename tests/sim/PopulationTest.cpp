@@ -70,7 +70,7 @@ TEST(Population, RemovalKeepsOrderRenumbersAndKeepsTheMarks)
     for (std::int32_t i = 0; i < 6; ++i) {
         Actor& actor = world.put(i, i, CellKind::Human, Direction::Up, Direction::Up, "alpha");
         actor.serialNumber = static_cast<std::uint32_t>(i);
-        world.population.record(actor).statusText = "long enough to live on the heap, so that leaks show";
+        world.population.mind(actor).statusText = "long enough to live on the heap, so that leaks show";
     }
     auto renumbered = world.population.removeIf([](ActorIndex index) { return index % 2 == 0; });
     EXPECT_EQ(renumbered, (std::vector<ActorIndex> { noActor, 0, noActor, 1, noActor, 2 }));
@@ -79,7 +79,7 @@ TEST(Population, RemovalKeepsOrderRenumbersAndKeepsTheMarks)
         const Actor& actor = world.population[i];
         EXPECT_EQ(actor.serialNumber, 2 * i + 1);
         EXPECT_EQ(world.population.occupant(world.board.index(actor.x, actor.y)), i);
-        EXPECT_EQ(world.population.record(actor).statusText.substr(0, 4), "long");
+        EXPECT_EQ(world.population.mind(actor).statusText.substr(0, 4), "long");
     }
     EXPECT_EQ(world.population.occupant(world.board.index(0, 0)), noActor);
 }

@@ -11,10 +11,9 @@ using shamblex::test::TestWorld;
 
 namespace {
 
-bool isAllZero(const SightRecord& record)
+bool isAllZero(const SightReport& record)
 {
-    SightRecord zero;
-    return std::memcmp(&record, &zero, sizeof record) == 0;
+    return record == SightReport {};
 }
 
 // A brain name that no loaded brain answers to: such a human keeps its directions.
@@ -44,7 +43,7 @@ TEST(Sight, StopsAtTheFirstThingOrTheEdgeOrTheRange)
     world.wall(7, 5);
     World w = world.world();
 
-    SightRecord record;
+    SightReport record;
     w.lookInto(viewer, Direction::Right, record);
     EXPECT_EQ(record.seenKind, 3u);
     EXPECT_EQ(record.distance, 4u);
@@ -74,7 +73,7 @@ TEST(Sight, ReportsTheSeenBeingAndWhetherItSharesTheBrain)
     stranger.serialNumber = 5;
     World w = world.world();
 
-    SightRecord record;
+    SightReport record;
     w.lookInto(viewer, Direction::Down, record);
     EXPECT_EQ(record.seenKind, 2u);
     EXPECT_EQ(record.distance, 2u);
@@ -133,7 +132,7 @@ TEST(Movement, HumanThatWalksIntoAZombieBecomesOne)
     world.update(human, w);
     EXPECT_EQ(human.kind(), CellKind::Zombie);
     EXPECT_EQ(world.names.name(human.brain), "Zombie");
-    EXPECT_EQ(human.record, Actor::noRecord) << "a zombie loses its brain and its record";
+    EXPECT_EQ(human.mind, Actor::noMind) << "a zombie loses its brain and its mind";
     EXPECT_EQ(human.lookDir(), Direction::Up);
     EXPECT_EQ(human.moveDir(), Direction::None);
     EXPECT_EQ(human.moveCredit, 0);
@@ -187,8 +186,8 @@ TEST(BrainDrivenHuman, PanickedHumanTakesOnlyTheSightAhead)
     world.update(calm, w);
     world.update(panicked, w);
 
-    const BrainRecord& calmRecord = world.population.record(calm);
-    const BrainRecord& panickedRecord = world.population.record(panicked);
+    const BeingMind& calmRecord = world.population.mind(calm);
+    const BeingMind& panickedRecord = world.population.mind(panicked);
     EXPECT_EQ(calmRecord.sightLeft.distance, 10u);
     EXPECT_EQ(calmRecord.sightRight.distance, 10u);
     EXPECT_TRUE(isAllZero(panickedRecord.sightLeft));

@@ -23,12 +23,12 @@ TEST(Baseline, PlaysTheBuiltInHumanRuleDrawForDraw)
         actor.moveDirection = static_cast<std::uint32_t>(inputs.below(5));
         actor.panicked = static_cast<std::uint8_t>(inputs.below(3));
         actor.panicCounter = counters[inputs.below(6)];
-        SightRecord ahead;
+        SightReport ahead;
         ahead.seenKind = static_cast<std::uint32_t>(inputs.below(4));
         ahead.distance = static_cast<std::uint32_t>(1 + inputs.below(10));
         ahead.seenPanicked = static_cast<std::uint8_t>(inputs.below(3));
 
-        BrainRecord record;
+        BeingMind record;
         record.lookDirection = actor.lookDirection;
         record.moveDirection = actor.moveDirection;
         record.panicked = actor.panicked;

@@ -9,9 +9,9 @@ namespace {
 
 constexpr std::uint32_t up = 0, down = 2;
 
-SightRecord sight(std::uint32_t kind, std::uint32_t distance)
+SightReport sight(std::uint32_t kind, std::uint32_t distance)
 {
-    SightRecord record;
+    SightReport record;
     record.seenKind = kind;
     record.distance = distance;
     return record;
@@ -26,7 +26,7 @@ TEST(Lookout, RunsFromAZombieWithoutPanickingAndLooksBackAtIt)
 
     // Looking up: a zombie three cells ahead, open street to the left, a wall right
     // next to it on the right.
-    BrainRecord being;
+    BeingMind being;
     being.lookDirection = up;
     being.moveDirection = up;
     being.sightAhead = sight(1, 3);
@@ -40,7 +40,7 @@ TEST(Lookout, RunsFromAZombieWithoutPanickingAndLooksBackAtIt)
 
     // Boxed in: something right next to it on every side it can see, and the way
     // back noted as a wall a moment ago.
-    BrainRecord boxed;
+    BeingMind boxed;
     boxed.lookDirection = up;
     boxed.sightAhead = sight(2, 1);
     boxed.sightLeft = sight(3, 1);

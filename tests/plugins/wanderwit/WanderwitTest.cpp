@@ -23,7 +23,7 @@ protected:
         ASSERT_EQ(registry.brainNames(), std::vector<std::string> { "wanderwit" });
     }
 
-    void call(BrainRecord& record) { registry.callBrain(registry.findBrain("wanderwit"), record, {}); }
+    void call(BeingMind& record) { registry.callBrain(registry.findBrain("wanderwit"), record, {}); }
 
     // Seeds rand() so that its first draws satisfy `wanted`, and seeds it again
     // there; returns the seed.
@@ -54,7 +54,7 @@ protected:
 
 TEST_F(Wanderwit, CalmBeingWithALowRollNeitherTurnsNorCountsDownButStillLabelsAndColours)
 {
-    BrainRecord being;
+    BeingMind being;
     being.lookDirection = being.moveDirection = 1;
     being.sightAhead.distance = 1; // blocked, but it does not look this time
     being.serialNumber = 77;
@@ -64,9 +64,9 @@ TEST_F(Wanderwit, CalmBeingWithALowRollNeitherTurnsNorCountsDownButStillLabelsAn
     std::srand(seed);
     below(10);
     below(8);
-    EXPECT_EQ(being.red, below(256));
-    EXPECT_EQ(being.green, below(256));
-    EXPECT_EQ(being.blue, below(256));
+    EXPECT_EQ(being.colour.red, below(256));
+    EXPECT_EQ(being.colour.green, below(256));
+    EXPECT_EQ(being.colour.blue, below(256));
     EXPECT_EQ(being.lookDirection, 1u);
     EXPECT_EQ(being.moveDirection, 1u);
     EXPECT_EQ(being.statusText, "I am #77");
@@ -74,7 +74,7 @@ TEST_F(Wanderwit, CalmBeingWithALowRollNeitherTurnsNorCountsDownButStillLabelsAn
 
 TEST_F(Wanderwit, LastPanicCallCalmsTheBeing)
 {
-    BrainRecord being;
+    BeingMind being;
     being.panicCounter = 1;
     being.panicked = 1;
     being.sightAhead.distance = 10;
@@ -86,7 +86,7 @@ TEST_F(Wanderwit, LastPanicCallCalmsTheBeing)
 
 TEST_F(Wanderwit, ZombieNextToItTurnsItRandomlyThenBackAndPanics)
 {
-    BrainRecord being;
+    BeingMind being;
     being.lookDirection = being.moveDirection = 0;
     being.sightAhead.seenKind = 1;
     being.sightAhead.distance = 1;
@@ -101,7 +101,7 @@ TEST_F(Wanderwit, ZombieNextToItTurnsItRandomlyThenBackAndPanics)
 
 TEST_F(Wanderwit, LookingNowhereAtAZombieStaysNowhere)
 {
-    BrainRecord being;
+    BeingMind being;
     being.lookDirection = 4;
     being.moveDirection = 2;
     being.sightAhead.seenKind = 1;
@@ -114,7 +114,7 @@ TEST_F(Wanderwit, LookingNowhereAtAZombieStaysNowhere)
 
 TEST_F(Wanderwit, PanickedHumanAheadSpreadsPanicWithoutATurn)
 {
-    BrainRecord being;
+    BeingMind being;
     being.lookDirection = being.moveDirection = 2;
     being.sightAhead.seenKind = 2;
     being.sightAhead.seenPanicked = 1;
@@ -128,7 +128,7 @@ TEST_F(Wanderwit, PanickedHumanAheadSpreadsPanicWithoutATurn)
 
 TEST_F(Wanderwit, RandomTurnOneTimeInEight)
 {
-    BrainRecord being;
+    BeingMind being;
     being.lookDirection = being.moveDirection = 2;
     being.sightAhead.distance = 10;
     seedWhere([] { return below(10) <= 5 && below(8) == 1 && below(4) == 3; });
@@ -139,7 +139,7 @@ TEST_F(Wanderwit, RandomTurnOneTimeInEight)
 
 TEST_F(Wanderwit, LabelsSerialNumbersAsUnsignedDecimal)
 {
-    BrainRecord being;
+    BeingMind being;
     being.serialNumber = 0;
     call(being);
     EXPECT_EQ(being.statusText, "I am #0");
@@ -152,7 +152,7 @@ TEST_F(Wanderwit, DrawsEveryNumberInItsOrder)
 {
     // A panicked, blocked being: no roll to look ahead, a random turn for the block,
     // the one-in-eight roll, then three colour draws, and nothing more.
-    BrainRecord being;
+    BeingMind being;
     being.panicCounter = 4;
     being.panicked = 1;
     being.sightAhead.distance = 1;
@@ -170,6 +170,6 @@ TEST_F(Wanderwit, DrawsEveryNumberInItsOrder)
     EXPECT_EQ(being.lookDirection, heading);
     EXPECT_EQ(being.moveDirection, heading);
     EXPECT_EQ(being.panicCounter, 3u);
-    EXPECT_EQ((std::array<std::uint8_t, 3> { being.red, being.green, being.blue }), colour);
+    EXPECT_EQ((std::array<std::uint8_t, 3> { being.colour.red, being.colour.green, being.colour.blue }), colour);
     EXPECT_EQ(nextAfterCall, std::rand()) << "the brain drew more or fewer numbers than its rule says";
 }
