@@ -30,7 +30,7 @@ std::optional<std::uint64_t> parseHandle(std::string_view text)
 
 }
 
-SaverCommand parseSaverCommandLine(std::string_view line)
+SaverInvocation parseSaverCommandLine(std::string_view line)
 {
     line = trimmed(line);
     if (line.empty())
@@ -57,8 +57,8 @@ SaverCommand parseSaverCommandLine(std::string_view line)
     case 'w':
         return { argumentGiven ? SaverAction::Invalid : SaverAction::Window, std::nullopt };
     case 'p':
-        return handle && *handle != 0 ? SaverCommand { SaverAction::Preview, handle }
-                                      : SaverCommand { SaverAction::Invalid, std::nullopt };
+        return handle && *handle != 0 ? SaverInvocation { SaverAction::Preview, handle }
+                                      : SaverInvocation { SaverAction::Invalid, std::nullopt };
     case 'c':
         if (argumentGiven && !handle)
             return { SaverAction::Invalid, std::nullopt };

@@ -16,7 +16,7 @@ enum class SaverAction {
     Invalid, // anything else, or a preview without a window
 };
 
-struct SaverCommand {
+struct SaverInvocation {
     SaverAction action = SaverAction::Configure;
     // The preview's parent, or the dialog's owner; none for the dialog means no owner.
     std::optional<std::uint64_t> window;
@@ -25,6 +25,6 @@ struct SaverCommand {
 // Reads the command line after the program name as Windows passes it: the switch
 // starts with '/' or '-', its letter in either case; a window handle follows after a
 // colon or a space, in decimal.
-SaverCommand parseSaverCommandLine(std::string_view);
+SaverInvocation parseSaverCommandLine(std::string_view);
 
 }

@@ -223,7 +223,7 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
 int runScreenSaver(HINSTANCE instance, const char* commandLine)
 {
     hMainInstance = instance;
-    shamblex::SaverCommand command = shamblex::parseSaverCommandLine(commandLine ? commandLine : "");
+    shamblex::SaverInvocation command = shamblex::parseSaverCommandLine(commandLine ? commandLine : "");
     switch (command.action) {
     case SaverAction::Configure:
         return runConfigurationDialog(instance, command.window);

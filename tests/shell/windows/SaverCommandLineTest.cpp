@@ -28,7 +28,7 @@ TEST(SaverCommandLine, ReadsTheSwitchesWindowsPasses)
              Case { "/w", SaverAction::Window, std::nullopt },
              Case { "/W", SaverAction::Window, std::nullopt },
          }) {
-        SaverCommand command = parseSaverCommandLine(c.line);
+        SaverInvocation command = parseSaverCommandLine(c.line);
         EXPECT_EQ(command.action, c.action) << "'" << c.line << "'";
         EXPECT_EQ(command.window, c.window) << "'" << c.line << "'";
     }
