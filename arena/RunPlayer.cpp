@@ -6,6 +6,7 @@
 #include "hosting/PlatformLibraryLoader.h"
 #include "session/CommandLineNumbers.h"
 #include "session/SaverSession.h"
+#include "session/SessionStart.h"
 #include "session/SettingsOptions.h"
 
 #include <nlohmann/json.hpp>
@@ -76,24 +77,6 @@ std::optional<PlayOptions> readPlayOptions(std::span<const std::string_view> arg
     return options;
 }
 
-// Loads the folder's brains into the session, as the runner does; false (with the
-// reason on the error stream) when the folder cannot be read.
-bool loadBrains(SaverSession& session, const std::string& folder, std::FILE* errors, bool tellSkipped)
-{
-    BrainRegistry& brains = session.brains();
-    brains.setReporter([errors](std::string_view line) { remark(errors, line); });
-    brains.reloadBrains(folder);
-    if (!brains.scanError().empty()) {
-        remark(errors, "cannot read the brain folder " + shamblex::quoted(folder) + ": " + brains.scanError());
-        return false;
-    }
-    if (tellSkipped) {
-        for (const SkippedLibrary& skipped : brains.skippedLibraries())
-            remark(errors, "skipped " + shamblex::quoted(skipped.fileName) + ": " + skipped.reason);
-    }
-    return true;
-}
-
 // The brain that threw in this run, if one did.
 std::optional<std::string> brainThatThrew(const BrainRegistry& brains)
 {
@@ -122,8 +105,13 @@ int listBrains(std::span<const std::string_view> arguments, std::FILE* output, s
         return 2;
     }
     SaverSession session(SaverMode::Headless, makePlatformLibraryLoader(), Picture::None);
-    if (!loadBrains(session, *settings.brainsDirectory, errors, true))
+    session.setReporter([errors](std::string_view line) { remark(errors, line); });
+    SessionStart start;
+    start.settings = settings;
+    if (auto failure = startSession(session, start)) {
+        remark(errors, *failure);
         return 1;
+    }
     writeReport(output, Json { { "brains", session.brains().brainNames() } });
     return 0;
 }
@@ -143,18 +131,18 @@ int playRun(std::span<const std::string_view> arguments, std::FILE* output, std:
     StuckBrainWatch watch(pastDeadline, std::chrono::milliseconds(0));
 
     SaverSession session(SaverMode::Headless, makePlatformLibraryLoader(), Picture::None);
-    options->settings.applyTo(session.settings(), session.random());
-    if (!loadBrains(session, *options->settings.brainsDirectory, errors, false))
-        return 1;
     // The registry reports a brain that throws in one line, which names the frame and
     // the being; that line is the run's detail.
     std::string lastReport;
-    session.brains().setReporter([errors, &lastReport](std::string_view line) {
+    session.setReporter([errors, &lastReport](std::string_view line) {
         remark(errors, line);
         lastReport = line;
     });
-    if (!session.create()) {
-        remark(errors, "the outbreak does not fit in memory");
+    SessionStart start;
+    start.settings = options->settings;
+    start.reportSkipped = false;
+    if (auto failure = startSession(session, start)) {
+        remark(errors, *failure);
         return 1;
     }
 

@@ -4,7 +4,7 @@
 #include "arena/ArenaOptions.h"
 #include "arena/ArenaProgram.h"
 #include "arena/RunPlayer.h"
-#include "hosting/BrainGuard.h"
+#include "hosting/BrainHosting.h"
 
 #include <cstdio>
 #include <string_view>
@@ -26,11 +26,9 @@ int main(int argc, char** argv)
     std::span<const std::string_view> rest = arguments.empty() ? arguments : std::span(arguments).subspan(1);
     // An interrupt stops the arena after its runs are ended, and a run after its
     // current step; a brain that crashes ends only its run's process.
-    shamblex::watchInterrupts();
-    if (!arguments.empty() && (arguments[0] == playRunMode || arguments[0] == listBrainsMode)) {
-        shamblex::guardBrainCalls("shamblex-arena");
+    shamblex::BrainHosting hosting("shamblex-arena");
+    if (!arguments.empty() && (arguments[0] == playRunMode || arguments[0] == listBrainsMode))
         return arguments[0] == playRunMode ? playRun(rest, stdout, stderr) : listBrains(rest, stdout, stderr);
-    }
 
     auto parsed = parseArenaCommandLine(arguments);
     if (auto* error = std::get_if<ArenaUsageError>(&parsed)) {

@@ -8,6 +8,7 @@
 #include "hosting/BrainGuard.h"
 #include "hosting/PlatformLibraryLoader.h"
 #include "session/SaverSession.h"
+#include "session/SessionStart.h"
 
 #include <array>
 #include <charconv>
@@ -66,8 +67,6 @@ public:
 private:
     enum Slot { Stats, Dump, BoardDump, Png, SlotCount };
 
-    void applySettings();
-    bool loadBrains();
     bool openOutputs();
     void discardOutputs();
     bool finishOutputs();
@@ -92,8 +91,6 @@ private:
     // picture only when one is to be saved.
     SaverSession m_session { SaverMode::Headless, makePlatformLibraryLoader(),
         m_options.drawn() ? Picture::Drawn : Picture::None };
-    Settings& m_settings = m_session.settings();
-    BrainRegistry& m_brains = m_session.brains();
     Simulation& m_simulation = m_session.simulation();
 
     std::array<OutputFile, SlotCount> m_files;
@@ -102,30 +99,6 @@ private:
     Interrupt m_interrupt = Interrupt::None;
     Line m_line;
 };
-
-void Run::applySettings()
-{
-    m_options.settings.applyTo(m_settings, m_session.random());
-}
-
-bool Run::loadBrains()
-{
-    const auto& folder = m_options.settings.brainsDirectory;
-    m_brains.setReporter([this](std::string_view line) { report(std::string(line)); });
-    if (!folder)
-        return true;
-    // Loaded exactly as the reload command loads the working directory.
-    m_brains.reloadBrains(*folder);
-    if (!m_brains.scanError().empty()) {
-        report("cannot read the brain folder '" + *folder + "': " + m_brains.scanError());
-        return false;
-    }
-    // The saver stays silent about files it passes over; brain authors running the
-    // runner want to know.
-    for (const SkippedLibrary& skipped : m_brains.skippedLibraries())
-        report("skipped '" + skipped.fileName + "': " + skipped.reason);
-    return true;
-}
 
 bool Run::openOutputs()
 {
@@ -266,15 +239,14 @@ int Run::execute()
 {
     // Everything that can be checked is checked before any output is touched: the
     // brain folder, the memory for the first simulation, then the output folders.
-    applySettings();
-    if (!loadBrains())
-        return 1;
-    m_session.setStepListener([this](Drawing drawing) { return afterStep(drawing); });
-    if (!m_session.create()) {
-        report("a board of " + std::to_string(m_settings.boardWidth) + "x" + std::to_string(m_settings.boardHeight)
-            + " cells with " + std::to_string(m_settings.beingCount) + " beings does not fit in memory");
+    m_session.setReporter([this](std::string_view line) { report(std::string(line)); });
+    SessionStart start;
+    start.settings = m_options.settings;
+    if (auto failure = startSession(m_session, start)) {
+        report(*failure);
         return 1;
     }
+    m_session.setStepListener([this](Drawing drawing) { return afterStep(drawing); });
     // The window reports its client size, as after a saver window's creation.
     if (m_options.drawn()) {
         m_session.resize(m_options.windowWidth, m_options.windowHeight, m_options.windowWidth, m_options.windowHeight);

@@ -1,9 +1,10 @@
 // shamblex-cli: the headless runner. It turns the command line into a run of the
 // same simulation the saver shows, for tests, benchmarks, brain authors and replayable
-// bug reports.
+// bug reports. It implements the saver's outbreak, keys and pictures without a
+// window; it lacks everything that needs one (the pointer follows --script).
 #include "cli/CommandLine.h"
 #include "cli/Runner.h"
-#include "hosting/BrainGuard.h"
+#include "hosting/BrainHosting.h"
 
 #include <cstdio>
 #include <string_view>
@@ -33,7 +34,6 @@ int main(int argc, char** argv)
     }
     // A brain that crashes or exits ends the run with its own status and a line
     // that names it; an interrupt stops the run after the current frame step.
-    shamblex::guardBrainCalls("shamblex-cli");
-    shamblex::watchInterrupts();
+    shamblex::BrainHosting hosting("shamblex-cli");
     return shamblex::cli::run(options, stdout, stderr);
 }

@@ -62,6 +62,12 @@ private:
     std::unique_ptr<Thread> m_thread;
 };
 
+// Writes, into fixed storage as a signal handler may, the line
+// "<program>: brain '<name>' <what> in frame F, being I\n" (or "... while it was
+// loaded" during a library's start-up code) for the running brain call; the line's
+// length.
+std::size_t formatBrainEnding(char* text, std::size_t capacity, const char* program, const char* what);
+
 // Ends the process at once because of the running brain call: the line
 // "<program>: brain '<name>' <what> in frame F, being I", the registered files
 // removed, the given status. For the watchdog and the handlers.

@@ -32,29 +32,6 @@ struct sigaction previousActions[sizeof crashSignals / sizeof crashSignals[0]];
 // An alternate stack, so that a brain that overflows its stack is still reported.
 alignas(16) char alternateStack[64 * 1024];
 
-// Appends text to a fixed buffer.
-struct Line {
-    char text[512];
-    std::size_t length = 0;
-
-    void add(const char* part)
-    {
-        while (*part && length < sizeof text - 1)
-            text[length++] = *part++;
-    }
-    void add(std::uint64_t number)
-    {
-        char digits[24];
-        int count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + number % 10);
-            number /= 10;
-        } while (number > 0);
-        while (count > 0 && length < sizeof text - 1)
-            text[length++] = digits[--count];
-    }
-};
-
 const char* describeSignal(int signal)
 {
     switch (signal) {
@@ -121,25 +98,9 @@ void onInterruptTimeout(int)
 
 void endBecauseOfBrain(const char* what, int status)
 {
-    BrainCallState& call = brainCallState();
-    Line line;
-    line.add(programName);
-    line.add(": brain '");
-    const char* brain = call.brain.load(std::memory_order_acquire);
-    line.add(brain ? brain : "?");
-    line.add("' ");
-    line.add(what);
-    std::int32_t frame = call.frame.load(std::memory_order_relaxed);
-    if (frame == loadingFrame) {
-        line.add(" while it was loaded");
-    } else {
-        line.add(" in frame ");
-        line.add(static_cast<std::uint64_t>(frame));
-        line.add(", being ");
-        line.add(call.being.load(std::memory_order_relaxed));
-    }
-    line.add("\n");
-    ssize_t ignored = write(STDERR_FILENO, line.text, line.length);
+    char line[512];
+    std::size_t length = formatBrainEnding(line, sizeof line, programName, what);
+    ssize_t ignored = write(STDERR_FILENO, line, length);
     (void)ignored;
     removeFilesNow();
     _exit(status);

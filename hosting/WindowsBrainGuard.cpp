@@ -68,40 +68,14 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     return TRUE;
 }
 
-void append(char* text, std::size_t& length, std::size_t capacity, const char* part)
-{
-    while (*part && length < capacity - 1)
-        text[length++] = *part++;
-}
-
 }
 
 void endBecauseOfBrain(const char* what, int status)
 {
-    BrainCallState& call = brainCallState();
-    char text[512];
-    std::size_t length = 0;
-    char number[24];
-    append(text, length, sizeof text, programName);
-    append(text, length, sizeof text, ": brain '");
-    const char* brain = call.brain.load(std::memory_order_acquire);
-    append(text, length, sizeof text, brain ? brain : "?");
-    append(text, length, sizeof text, "' ");
-    append(text, length, sizeof text, what);
-    std::int32_t frame = call.frame.load(std::memory_order_relaxed);
-    if (frame == loadingFrame) {
-        append(text, length, sizeof text, " while it was loaded");
-    } else {
-        append(text, length, sizeof text, " in frame ");
-        _ui64toa(static_cast<unsigned long long>(frame), number, 10);
-        append(text, length, sizeof text, number);
-        append(text, length, sizeof text, ", being ");
-        _ui64toa(call.being.load(std::memory_order_relaxed), number, 10);
-        append(text, length, sizeof text, number);
-    }
-    append(text, length, sizeof text, "\n");
+    char line[512];
+    std::size_t length = formatBrainEnding(line, sizeof line, programName, what);
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
     removeFilesNow();
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
     for (;;)

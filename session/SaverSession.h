@@ -100,6 +100,9 @@ public:
     // saved with "p", and what went wrong with them. By default nowhere.
     void setReporter(std::function<void(std::string_view)> reporter);
 
+    // Sends a line to the reporter.
+    void report(const std::string& line) const;
+
     // Every command a user can give, in the order the help texts list them.
     static std::span<const SaverCommand> commands();
 
@@ -172,7 +175,6 @@ private:
     void singleStepCommand(char, const CellPosition&);
     void savePictureCommand(char, const CellPosition&);
     void pinCommand(char, const CellPosition&);
-    void report(const std::string& line) const;
 
     SaverMode m_mode;
     Picture m_picture;

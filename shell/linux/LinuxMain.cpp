@@ -1,8 +1,9 @@
 // shamblex: the saver on Linux, as a window, a full-screen screen saver or an
-// XScreenSaver hack. This file picks the screen and sets the session up from the
-// command line; the saver session does the rest.
+// XScreenSaver hack. It implements the three screens through SdlScreen (window, full
+// screen) and X11HackScreen (hack); it lacks the Windows saver's preview and
+// configuration dialog (the desktop's screen-saver settings configure the hack).
 #include "hosting/BrainGuard.h"
-#include "hosting/PlatformLibraryLoader.h"
+#include "hosting/BrainHosting.h"
 #include "os/ProgramFacts.h"
 #include "session/SaverSession.h"
 #include "shell/linux/LinuxOptions.h"
@@ -13,17 +14,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <string_view>
-#include <vector>
 
 namespace {
 
 using namespace shamblex;
 
-int noDisplay(const std::string& reason)
+// How long a brain call may run before a closed window (or any input in full screen)
+// ends the saver instead of waiting for it.
+constexpr std::chrono::milliseconds stuckBrainPatience { 300 };
+
+void say(std::string_view line)
 {
-    std::fprintf(stderr, "shamblex: %s; run shamblex-cli for an outbreak without a window\n", reason.c_str());
-    return 1;
+    std::fprintf(stderr, "shamblex: %.*s\n", static_cast<int>(line.size()), line.data());
 }
 
 // The folder of the brains installed with the program: beside an installed program
@@ -43,60 +45,38 @@ std::optional<std::string> installedBrains()
     return std::nullopt;
 }
 
-void say(std::string_view line)
+// The screen the options ask for; null, with the reason, when there is no display.
+std::unique_ptr<SaverScreen> openScreen(const LinuxOptions& options, std::string& error)
 {
-    std::fprintf(stderr, "shamblex: %.*s\n", static_cast<int>(line.size()), line.data());
+    if (options.mode == LinuxMode::Hack)
+        return X11HackScreen::open(options.windowId, error);
+    // Without a display SDL would try every video driver and print their complaints.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        error = "no display to show the saver on (set DISPLAY)";
+        return nullptr;
+    }
+    auto screen = SdlScreen::open(options.mode, error);
+    if (!screen)
+        error = "cannot open the display: " + error;
+    return screen;
 }
 
-// Applies the outbreak options and loads the brains, before the first simulation.
-bool setUp(SaverSession& session, const LinuxOptions& options)
+SaverMode sessionMode(LinuxMode mode)
 {
-    session.setReporter(say);
-    options.settings.applyTo(session.settings(), session.random());
-    if (options.graph)
-        session.settings().showGraph = 1;
-    if (options.directions)
-        session.settings().showDirections = 1;
-    if (options.speed)
-        session.setTimerPeriod(*options.speed);
-    if (const auto& folder = options.settings.brainsDirectory) {
-        // Loaded exactly as the reload command loads them, which then scans this folder.
-        session.setBrainFolder(*folder);
-        session.brains().reloadBrains(*folder);
-        if (!session.brains().scanError().empty()) {
-            say("cannot read the brain folder '" + *folder + "': " + session.brains().scanError());
-            return false;
-        }
-        for (const SkippedLibrary& skipped : session.brains().skippedLibraries())
-            say("skipped '" + skipped.fileName + "': " + skipped.reason);
-    }
-    if (!session.create()) {
-        say("the outbreak does not fit in memory");
-        return false;
-    }
-    return true;
-}
-
-SaverLoopOptions loopOptions(const LinuxOptions& options)
-{
-    SaverLoopOptions loop;
-    loop.stopRequested = [] { return interruptRequested() != Interrupt::None; };
-    if (options.restartAfter)
-        loop.restartAfter = std::chrono::seconds(*options.restartAfter);
-    return loop;
+    return mode == LinuxMode::Hack ? SaverMode::Hack : mode == LinuxMode::FullScreen ? SaverMode::FullScreen
+                                                                                      : SaverMode::Window;
 }
 
 }
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const char* daemonWindow = std::getenv("XSCREENSAVER_WINDOW");
-    auto parsed = parseLinuxOptions(arguments,
+    auto parsed = parseLinuxOptions(std::vector<std::string_view>(argv + (argc > 0 ? 1 : 0), argv + argc),
         daemonWindow && *daemonWindow ? std::optional<std::string_view>(daemonWindow) : std::nullopt,
         installedBrains());
-    if (auto* error = std::get_if<LinuxUsageError>(&parsed)) {
-        std::fprintf(stderr, "shamblex: %s\n", error->message.c_str());
+    if (auto* usage = std::get_if<LinuxUsageError>(&parsed)) {
+        say(usage->message);
         return 2;
     }
     const LinuxOptions& options = std::get<LinuxOptions>(parsed);
@@ -105,45 +85,27 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // A brain that crashes or exits ends the saver with a line naming it; SIGTERM and
-    // SIGINT end the loop, or the process at once when a brain does not return.
-    guardBrainCalls("shamblex");
-    watchInterrupts();
-
+    BrainHosting hosting("shamblex");
     std::string error;
-    if (options.mode == LinuxMode::Hack) {
-        auto screen = X11HackScreen::open(options.windowId, error);
-        if (!screen)
-            return noDisplay(error);
-        // A hack writes no settings: its working directory is the daemon's.
-        SaverSession session(SaverMode::Hack, makePlatformLibraryLoader());
-        if (!setUp(session, options))
-            return 1;
-        screen->followSize(session);
-        runSaverLoop(session, *screen, loopOptions(options));
-        return 0;
-    }
-
-    // Without a display SDL would try every video driver and print their complaints.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        return noDisplay("no display to show the saver on (set DISPLAY)");
-    auto screen = SdlScreen::open(options.mode, error);
-    if (!screen)
-        return noDisplay("cannot open the display: " + error);
-    SaverSession session(options.mode == LinuxMode::FullScreen ? SaverMode::FullScreen : SaverMode::Window,
-        makePlatformLibraryLoader());
-    if (!setUp(session, options))
+    std::unique_ptr<SaverScreen> screen = openScreen(options, error);
+    if (!screen) {
+        say(error + "; run shamblex-cli for an outbreak without a window");
         return 1;
-    screen->reportSize(session);
-    // While a brain call hangs, a closed window (or in full screen any input) still
-    // ends the saver: the watchdog looks at the window's events itself.
-    StuckBrainWatch watch([&] {
-        if (!screen->userWantsOut())
-            return false;
-        if (auto failure = session.close())
-            say("cannot write the settings to '" + session.settingsFile() + "': " + *failure);
-        return true;
-    });
-    runSaverLoop(session, *screen, loopOptions(options));
+    }
+    SaverSession session(sessionMode(options.mode), hosting.loader());
+    session.setReporter(say);
+    if (auto failure = startSession(session, options.start)) {
+        say(*failure);
+        return 1;
+    }
+    screen->begin(session);
+    hosting.watchStuckBrains([&] { return screen->userWantsOut() && (screen->end(session), true); },
+        stuckBrainPatience);
+
+    SaverLoopOptions loop;
+    loop.stopRequested = [] { return interruptRequested() != Interrupt::None; };
+    if (options.restartAfter)
+        loop.restartAfter = std::chrono::seconds(*options.restartAfter);
+    runSaverLoop(session, *screen, loop);
     return 0;
 }

@@ -16,7 +16,7 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
     std::span<const std::string_view> words(arguments);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string error;
-        switch (readSettingsOption(words, i, options.settings, error)) {
+        switch (readSettingsOption(words, i, options.start.settings, error)) {
         case OptionRead::Read:
             continue;
         case OptionRead::Malformed:
@@ -41,11 +41,11 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
             // --brains replaces it, as a repeated option does.
             if (!installedBrains)
                 return LinuxUsageError { "--installed-brains: no brains are installed beside this program" };
-            options.settings.brainsDirectory = *installedBrains;
+            options.start.settings.brainsDirectory = *installedBrains;
         } else if (argument == "--graph") {
-            options.graph = true;
+            options.start.graph = true;
         } else if (argument == "--directions") {
-            options.directions = true;
+            options.start.directions = true;
         } else if (argument == "--window-id" || argument == "-window-id") {
             auto text = value();
             if (!text)
@@ -61,7 +61,7 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
             if (!period || !SaverSession::isTimerPeriod(static_cast<int>(*period)))
                 return LinuxUsageError { "--speed: " + quoted(text.value_or("")) + " is not a period of the speed key "
                     + "(1, 5, 25, 75 or 150 milliseconds)" };
-            options.speed = static_cast<int>(*period);
+            options.start.timerPeriod = static_cast<int>(*period);
         } else if (argument == "--board-side") {
             // A square board, for a configuration dialog's single slider.
             auto text = value();
@@ -69,7 +69,7 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
             if (!side || *side == 0)
                 return LinuxUsageError { "--board-side: " + quoted(text.value_or(""))
                     + " is not a number from 1 to 46340" };
-            options.settings.boardWidth = options.settings.boardHeight = static_cast<std::int32_t>(*side);
+            options.start.settings.boardWidth = options.start.settings.boardHeight = static_cast<std::int32_t>(*side);
         } else if (argument == "--restart-after") {
             auto text = value();
             auto seconds = text ? parseUnsigned(*text, maximumRestartDelay) : std::nullopt;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/SettingsOptions.h"
+#include "session/SessionStart.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,11 +22,9 @@ struct LinuxOptions {
     LinuxMode mode = LinuxMode::Window;
     // Hack mode: the window to draw into; none means the root window.
     std::optional<std::uint64_t> windowId;
-    // The outbreak's settings and brains, as the runner takes them.
-    SettingsOptions settings;
-    std::optional<int> speed; // the timer period in milliseconds
-    bool graph = false;
-    bool directions = false;
+    // The outbreak's settings and brains, as the runner takes them, and the saver's
+    // speed, graph and directions.
+    SessionStart start;
     std::optional<int> restartAfter; // seconds after the last human fell
     bool showHelp = false;
 };

@@ -20,6 +20,8 @@ class SaverScreen {
 public:
     virtual ~SaverScreen() = default;
 
+    // Tells the session the screen's size, as a window's first size message does.
+    virtual void begin(SaverSession&) = 0;
     // Turns every pending event into session calls; false when the saver ends.
     virtual bool handleEvents(SaverSession&) = 0;
     // Sleeps until an event arrives or the time is up.
@@ -32,6 +34,10 @@ public:
     virtual bool wantsPresent() { return false; }
     // The saver ends from outside (an interrupt): what closing the window does.
     virtual void end(SaverSession&) { }
+    // Whether the user asks the saver to end while the program's own thread is stuck
+    // (inside a brain). Called on a watchdog's thread. A screen that takes no input
+    // never asks.
+    virtual bool userWantsOut() { return false; }
 };
 
 using SaverClock = std::chrono::steady_clock;

@@ -20,24 +20,20 @@ public:
     static std::unique_ptr<SdlScreen> open(LinuxMode, std::string& error);
     ~SdlScreen() override;
 
-    // Tells the session the window's size, as a window's first size message does.
-    void reportSize(SaverSession&);
-
+    void begin(SaverSession& session) override { reportSize(session); }
     bool handleEvents(SaverSession&) override;
     void waitForEvents(std::chrono::milliseconds) override;
     void present(const Bitmap&, PresentScope) override;
     std::chrono::microseconds refreshInterval() const override;
     bool wantsPresent() override;
     void end(SaverSession&) override;
-
-    // Whether the user asks the saver to end while the program's own thread is stuck
-    // (inside a brain): a closed window, or in full screen any input. Called on a
-    // watchdog's thread; it reads the window's events from the display directly.
-    bool userWantsOut();
+    // A closed window, or in full screen any input: read from the display directly.
+    bool userWantsOut() override;
 
 private:
     struct Native;
     SdlScreen(SDL_Window*, LinuxMode);
+    void reportSize(SaverSession&);
     bool close(SaverSession&);
     bool movedTooFar() const;
 

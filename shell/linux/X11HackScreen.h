@@ -25,9 +25,7 @@ public:
     static std::unique_ptr<X11HackScreen> open(std::optional<std::uint64_t> windowId, std::string& error);
     ~X11HackScreen() override;
 
-    // Asks the window for its size and tells the session when it changed.
-    void followSize(SaverSession&);
-
+    void begin(SaverSession& session) override { followSize(session); }
     bool handleEvents(SaverSession&) override;
     void waitForEvents(std::chrono::milliseconds) override;
     void present(const Bitmap&, PresentScope) override;
@@ -38,6 +36,8 @@ private:
     struct Image;
     explicit X11HackScreen(std::unique_ptr<Connection>);
     bool prepareImage(std::int32_t width, std::int32_t height);
+    // Asks the window for its size and tells the session when it changed.
+    void followSize(SaverSession&);
 
     std::unique_ptr<Connection> m_x;
     std::unique_ptr<Image> m_image;

@@ -7,6 +7,7 @@
 #include "render/Bitmap.h"
 #include "hosting/PlatformLibraryLoader.h"
 #include "session/SaverSession.h"
+#include "session/SessionStart.h"
 
 #include <windows.h>
 
@@ -164,7 +165,8 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 {
     if (message == WM_CREATE && !saverOf(window)) {
         auto saver = std::make_unique<SaverWindow>(modeOf(*reinterpret_cast<CREATESTRUCTA*>(lParam)));
-        saver->session.create();
+        // No options: the design's defaults, the built-in humans, the 5 ms timer.
+        (void)shamblex::startSession(saver->session, {});
         followTimer(window, *saver);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(saver.release()));
     } else if (SaverWindow* saver = saverOf(window)) {

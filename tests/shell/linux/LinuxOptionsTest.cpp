@@ -47,16 +47,16 @@ TEST(LinuxOptions, TakesTheRunnersSettingsAndTheSaversOwn)
     LinuxOptions options = optionsOf({ "--root", "--board", "60x40", "--beings", "300", "--open-arena", "--seed", "9",
         "--brains", "/usr/lib/shamblex/brains", "--speed", "75", "--graph", "--directions", "--restart-after", "10" });
     EXPECT_EQ(options.mode, LinuxMode::Hack);
-    EXPECT_EQ(options.settings.boardWidth, 60);
-    EXPECT_EQ(options.settings.beingCount, 300);
-    EXPECT_TRUE(options.settings.openArena);
-    EXPECT_EQ(options.settings.seed, 9u);
-    EXPECT_EQ(options.settings.brainsDirectory, "/usr/lib/shamblex/brains");
-    EXPECT_EQ(options.speed, 75);
-    EXPECT_TRUE(options.graph && options.directions);
+    EXPECT_EQ(options.start.settings.boardWidth, 60);
+    EXPECT_EQ(options.start.settings.beingCount, 300);
+    EXPECT_TRUE(options.start.settings.openArena);
+    EXPECT_EQ(options.start.settings.seed, 9u);
+    EXPECT_EQ(options.start.settings.brainsDirectory, "/usr/lib/shamblex/brains");
+    EXPECT_EQ(options.start.timerPeriod, 75);
+    EXPECT_TRUE(options.start.graph && options.start.directions);
     EXPECT_EQ(options.restartAfter, 10);
-    EXPECT_EQ(optionsOf({ "--speed", "5" }).speed, 5) << "the period a saver starts with";
-    EXPECT_EQ(optionsOf({ "--board-side", "80" }).settings.boardHeight, 80);
+    EXPECT_EQ(optionsOf({ "--speed", "5" }).start.timerPeriod, 5) << "the period a saver starts with";
+    EXPECT_EQ(optionsOf({ "--board-side", "80" }).start.settings.boardHeight, 80);
     EXPECT_FALSE(optionsOf({}).restartAfter) << "no restart unless asked";
 }
 

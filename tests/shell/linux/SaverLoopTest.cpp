@@ -19,6 +19,7 @@ public:
     {
     }
 
+    void begin(SaverSession&) override { }
     bool handleEvents(SaverSession&) override { return now < end; }
     void waitForEvents(std::chrono::milliseconds wait) override
     {
