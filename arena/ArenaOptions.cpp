@@ -19,8 +19,9 @@ std::string arenaUsageText()
 {
     return std::string(R"(Usage: shamblex-arena --brains DIR [OPTION]...
        shamblex-arena --merge FILE... [--csv FILE] [--json FILE] [--plot FILE.png]
-Plays many seeded outbreaks of the brains in DIR, each in a process of its own,
-and ranks the brains by how long their humans last.
+Plays many seeded outbreaks of the brains in DIR, each in a sandboxed process of
+its own, and ranks the brains by how long their humans last. A brain that faults
+forfeits the run (its humans stand still from then on) instead of spoiling it.
 
 A run is the outbreak that "shamblex-cli --brains DIR --seed S --frames F" plays
 (with the same outbreak options); its brains' humans are dealt out in turn.
@@ -34,9 +35,13 @@ Arena:
   --timeout SECONDS    a run still going after this long is ended and counted as
                        timed out, 1 to 86400 (60)
   --shard K/N          play only the K-th of N shares of the runs (needs --json)
+  --allow-skipped      play without the brain files that cannot play (each is
+                       listed in the files); otherwise they stop the arena
 
+Brains (each run plays in a sandboxed worker process):
+)") + std::string(hostingOptionsHelp()) + R"(
 Outbreak:
-)") + std::string(outbreakOptionsHelp()) + R"(
+)" + std::string(outbreakOptionsHelp()) + R"(
 Results (FILE "-" is standard output; the summary then goes to standard error):
   --csv FILE           one row per run and brain, with the command that replays it
   --json FILE          the same, with the setup and the summary
@@ -61,17 +66,22 @@ std::variant<ArenaOptions, ArenaUsageError> parseArenaCommandLine(std::span<cons
         if (option == "--seed")
             return ArenaUsageError { "--seed: an arena plays many seeds; give the first with --first-seed" };
         std::string error;
-        switch (readSettingsOption(arguments, i, options.settings, error)) {
-        case OptionRead::Read:
+        OptionRead read = readSettingsOption(arguments, i, options.settings, error);
+        if (read == OptionRead::NotMine)
+            read = readHostingOption(arguments, i, options.hosting, error);
+        if (read == OptionRead::Read) {
             playingOptions.push_back(option);
             continue;
-        case OptionRead::Malformed:
-            return ArenaUsageError { error };
-        case OptionRead::NotMine:
-            break;
         }
+        if (read == OptionRead::Malformed)
+            return ArenaUsageError { error };
         if (option == "--help" || option == "-h") {
             options.showHelp = true;
+            continue;
+        }
+        if (option == "--allow-skipped") {
+            options.allowSkipped = true;
+            playingOptions.push_back(option);
             continue;
         }
         if (option == "--merge") {

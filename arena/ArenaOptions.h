@@ -1,6 +1,7 @@
 #pragma once
 
 #include "arena/RunResult.h"
+#include "hosting/HostingOptions.h"
 #include "session/SettingsOptions.h"
 
 #include <cstdint>
@@ -32,6 +33,8 @@ struct ArenaOptions {
     std::optional<std::string> jsonFile;
     std::optional<std::string> plotFile;
 
+    bool allowSkipped = false; // a brain file that cannot play is left out rather than an error
+    HostingOptions hosting;
     bool showHelp = false;
 };
 

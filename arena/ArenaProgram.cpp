@@ -4,6 +4,7 @@
 #include "arena/ResultFiles.h"
 #include "arena/Statistics.h"
 #include "arena/SurvivalPlot.h"
+#include "base/Version.h"
 #include "hosting/BrainGuard.h"
 #include "os/ReplacementFile.h"
 #include "os/ProgramFacts.h"
@@ -23,8 +24,9 @@ using Clock = std::chrono::steady_clock;
 
 class Program {
 public:
-    Program(const ArenaOptions& options, std::FILE* output, std::FILE* errors)
+    Program(const ArenaOptions& options, const SandboxSettings& sandbox, std::FILE* output, std::FILE* errors)
         : m_options(options)
+        , m_sandbox(sandbox)
         , m_output(output)
         , m_errors(errors)
     {
@@ -52,6 +54,7 @@ private:
     void clearProgress();
 
     const ArenaOptions& m_options;
+    SandboxSettings m_sandbox;
     std::FILE* m_output;
     std::FILE* m_errors;
     Output m_csv { &m_options.csvFile, nullptr };
@@ -152,21 +155,8 @@ void Program::clearProgress()
 
 std::optional<ArenaResults> Program::play()
 {
-    auto program = currentProgramPath();
-    if (!program) {
-        say("cannot find the arena's own program file, to start the runs with");
-        return std::nullopt;
-    }
-    std::error_code error;
-    auto temporary = std::filesystem::temp_directory_path(error);
-    if (error)
-        temporary = std::filesystem::current_path(error);
     const int jobs = m_options.jobs.value_or(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
-    ArenaRunner runner(*program, temporary, jobs);
-    if (runner.failure()) {
-        say(*runner.failure());
-        return std::nullopt;
-    }
+    ArenaRunner runner(m_sandbox, jobs);
 
     ArenaResults results;
     ArenaSetup& setup = results.setup;
@@ -176,16 +166,27 @@ std::optional<ArenaResults> Program::play()
     setup.frames = m_options.frames;
     setup.outbreakArguments = m_options.settings.outbreakArguments();
     setup.timeoutSeconds = m_options.timeoutSeconds;
+    setup.version = std::string(shamblexVersion());
     results.shard = m_options.shard;
 
-    auto listing = runner.listBrains(setup.brainsFolder, setup.timeoutSeconds, [this](std::string_view line) {
-        std::fprintf(m_errors, "%s\n", std::string(line).c_str());
-    });
+    // The brains are listed as every run will load them, in a worker: the arena
+    // itself never loads one.
+    auto listing = listBrains(setup.brainsFolder, m_sandbox, setup.timeoutSeconds);
     if (auto* failure = std::get_if<std::string>(&listing)) {
         say("cannot list the brains in '" + setup.brainsFolder + "': " + *failure);
         return std::nullopt;
     }
-    setup.brainNames = std::get<std::vector<std::string>>(listing);
+    BrainListing& brains = std::get<BrainListing>(listing);
+    setup.brainNames = std::move(brains.names);
+    setup.brainDigests = std::move(brains.digests);
+    setup.skipped = std::move(brains.skipped);
+    for (const SkippedBrain& skipped : setup.skipped)
+        say("skipped '" + skipped.fileName + "': " + skipped.reason);
+    if (!setup.skipped.empty() && !m_options.allowSkipped) {
+        say("a brain file of '" + setup.brainsFolder + "' cannot play (above); remove it, or give --allow-skipped to "
+            + "play without it");
+        return std::nullopt;
+    }
     if (setup.brainNames.empty()) {
         say("'" + setup.brainsFolder + "' holds no brain: no library in it exports ExecuteBrain");
         return std::nullopt;
@@ -252,9 +253,9 @@ int Program::run()
 
 }
 
-int runArenaProgram(const ArenaOptions& options, std::FILE* output, std::FILE* errors)
+int runArenaProgram(const ArenaOptions& options, const SandboxSettings& sandbox, std::FILE* output, std::FILE* errors)
 {
-    Program program(options, output, errors);
+    Program program(options, sandbox, output, errors);
     return program.run();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "arena/ArenaOptions.h"
+#include "hosting/Sandbox.h"
 
 #include <cstdio>
 
@@ -10,6 +11,7 @@ namespace shamblex::arena {
 // shard files), writes its files and prints its summary. Returns the exit status.
 // Messages go to `errors`, one line each, and the progress bar too when `errors` is
 // a terminal.
-int runArenaProgram(const ArenaOptions&, std::FILE* output, std::FILE* errors);
+// Each run plays in a brain worker with the given sandbox.
+int runArenaProgram(const ArenaOptions&, const SandboxSettings&, std::FILE* output, std::FILE* errors);
 
 }

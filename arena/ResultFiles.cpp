@@ -28,6 +28,11 @@ std::string fixed(double value, int places)
     return std::string(digits, result.ptr);
 }
 
+std::string faultText(const BrainFault& fault)
+{
+    return "faulted at frame " + std::to_string(fault.frame) + ": " + fault.what;
+}
+
 Json rounded(const std::optional<double>& value, int places)
 {
     return value ? Json(arena::rounded(*value, places)) : Json(nullptr);
@@ -39,19 +44,25 @@ std::string csvText(const ArenaResults& results)
 {
     const ArenaSetup& setup = results.setup;
     std::string text = "seed,brain,last_human_fell,humans_at_end,outcome,culprit,detail,replay\n";
+    // Files of the folder that played no part come first, with why.
+    for (const SkippedBrain& skipped : setup.skipped)
+        text += "," + csvField(skipped.fileName) + ",,,skipped,," + csvField(skipped.reason) + ",\n";
     for (const RunResult& run : results.runs) {
         const std::string replay = csvField(setup.replayCommand(run.seed));
         for (std::size_t b = 0; b < setup.brainNames.size(); ++b) {
             text += std::to_string(run.seed) + "," + csvField(setup.brainNames[b]) + ",";
+            std::string detail = run.detail;
             if (run.outcome == RunOutcome::Finished && b < run.brains.size()) {
                 const BrainResult& brain = run.brains[b];
                 text += brain.lastHumanFell ? std::to_string(*brain.lastHumanFell) : std::string(survivedWord);
                 text += "," + std::to_string(brain.humansAtEnd);
+                if (brain.fault)
+                    detail = faultText(*brain.fault);
             } else {
                 text += ",";
             }
             text += "," + csvField(outcomeName(run.outcome)) + "," + csvField(run.culprit.value_or("")) + ","
-                + csvField(run.detail) + "," + replay + "\n";
+                + csvField(detail) + "," + replay + "\n";
         }
     }
     return text;
@@ -69,7 +80,16 @@ std::string jsonText(const ArenaResults& results, const ArenaSummary& summary)
         { "frames", setup.frames },
         { "outbreak", setup.outbreakArguments },
         { "timeout_seconds", setup.timeoutSeconds },
+        { "version", setup.version },
     };
+    Json files = Json::array();
+    for (std::size_t b = 0; b < setup.brainNames.size() && b < setup.brainDigests.size(); ++b)
+        files.push_back({ { "brain", setup.brainNames[b] }, { "sha256", setup.brainDigests[b] } });
+    document["arena"]["brain_files"] = files;
+    Json skipped = Json::array();
+    for (const SkippedBrain& file : setup.skipped)
+        skipped.push_back({ { "file", file.fileName }, { "reason", file.reason } });
+    document["arena"]["skipped"] = skipped;
     if (!results.shard.isWhole())
         document["shard"] = results.shard.text();
 
@@ -86,6 +106,7 @@ std::string jsonText(const ArenaResults& results, const ArenaSummary& summary)
             { "outlived_all", arena::rounded(brain.outlivedAllShare, sharePlaces) },
             { "mean_humans_at_end", arena::rounded(brain.humansAtEnd.mean, humanPlaces) },
             { "humans_at_end_ci95", rounded(brain.humansAtEnd.halfWidth, humanPlaces) },
+            { "forfeited", brain.forfeited },
             { "crashed", brain.crashed },
             { "threw", brain.threw },
             { "timed_out", brain.timedOut },
@@ -115,13 +136,16 @@ std::string jsonText(const ArenaResults& results, const ArenaSummary& summary)
     for (const RunResult& run : results.runs) {
         Json brains = Json::array();
         for (std::size_t b = 0; b < setup.brainNames.size(); ++b) {
-            Json fell = nullptr, humans = nullptr;
+            Json fell = nullptr, humans = nullptr, fault = nullptr;
             if (run.outcome == RunOutcome::Finished && b < run.brains.size()) {
                 const BrainResult& brain = run.brains[b];
                 fell = brain.lastHumanFell ? Json(*brain.lastHumanFell) : Json(survivedWord);
                 humans = brain.humansAtEnd;
+                if (brain.fault)
+                    fault = { { "frame", brain.fault->frame }, { "what", brain.fault->what } };
             }
-            brains.push_back({ { "brain", setup.brainNames[b] }, { "last_human_fell", fell }, { "humans_at_end", humans } });
+            brains.push_back({ { "brain", setup.brainNames[b] }, { "last_human_fell", fell }, { "humans_at_end", humans },
+                { "fault", fault } });
         }
         runs.push_back({
             { "seed", run.seed },
@@ -182,7 +206,7 @@ std::string summaryText(const ArenaResults& results, const ArenaSummary& summary
             + padded(fixed(brain.medianSurvival, framePlaces), 8, true) + "  "
             + padded(fixed(100 * brain.outlivedAllShare, 1) + "%", 12, true) + "  "
             + padded(plusMinus(brain.humansAtEnd, humanPlaces), 16, true) + "  "
-            + padded(std::to_string(brain.crashed + brain.threw + brain.timedOut), 6, true));
+            + padded(std::to_string(brain.forfeited + brain.crashed + brain.threw + brain.timedOut), 6, true));
     }
 
     if (!summary.againstLeader.empty()) {
@@ -199,6 +223,17 @@ std::string summaryText(const ArenaResults& results, const ArenaSummary& summary
         }
         line("(95% intervals of the mean difference over the same seeds; one that holds 0 is no difference these "
              "runs can tell.)");
+    }
+
+    std::string forfeits;
+    for (const BrainSummary& brain : summary.ranking) {
+        if (brain.forfeited > 0)
+            forfeits += (forfeits.empty() ? "" : ", ") + brain.name + " " + std::to_string(brain.forfeited);
+    }
+    if (!forfeits.empty()) {
+        line("");
+        line("Forfeits (a brain that faulted sat out the rest of the run, its humans standing still): " + forfeits
+            + ". The files name each one with its frame and its replay.");
     }
 
     line("");
@@ -243,6 +278,12 @@ std::variant<ArenaResults, std::string> readDocument(const Json& document)
     setup.frames = arena.at("frames").get<std::int32_t>();
     setup.outbreakArguments = arena.at("outbreak").get<std::vector<std::string>>();
     setup.timeoutSeconds = arena.at("timeout_seconds").get<std::int32_t>();
+    // Files of earlier versions name no version, brain files or skipped files.
+    setup.version = arena.value("version", std::string());
+    for (const Json& file : arena.value("brain_files", Json::array()))
+        setup.brainDigests.push_back(file.at("sha256").get<std::string>());
+    for (const Json& file : arena.value("skipped", Json::array()))
+        setup.skipped.push_back({ file.at("file").get<std::string>(), file.at("reason").get<std::string>() });
     if (setup.runs < 1 || setup.frames < 0)
         return std::string("its arena plays no runs");
     if (document.contains("shard")) {
@@ -272,6 +313,9 @@ std::variant<ArenaResults, std::string> readDocument(const Json& document)
                 if (!(fell.is_string() && fell.get<std::string>() == survivedWord))
                     result.lastHumanFell = fell.get<std::int32_t>();
                 result.humansAtEnd = brain.at("humans_at_end").get<std::int32_t>();
+                const Json& fault = brain.value("fault", Json());
+                if (!fault.is_null())
+                    result.fault = BrainFault { fault.at("frame").get<std::int32_t>(), fault.at("what").get<std::string>() };
                 run.brains.push_back(result);
             }
         }
@@ -304,6 +348,18 @@ std::variant<ArenaResults, std::string> mergeShards(std::vector<ArenaResults> sh
     std::map<std::int64_t, std::size_t> seen; // shard index -> which file
     for (std::size_t file = 0; file < shards.size(); ++file) {
         const ArenaResults& shard = shards[file];
+        const ArenaSetup& first = merged.setup;
+        if (shard.setup.version != first.version)
+            return "file " + std::to_string(file + 1) + " was played by Shamblex " + shard.setup.version
+                + ", file 1 by Shamblex " + first.version;
+        if (shard.setup.brainNames == first.brainNames && shard.setup.brainDigests != first.brainDigests) {
+            for (std::size_t b = 0; b < first.brainNames.size(); ++b) {
+                if (b >= shard.setup.brainDigests.size() || b >= first.brainDigests.size()
+                    || shard.setup.brainDigests[b] != first.brainDigests[b])
+                    return "file " + std::to_string(file + 1) + " played another brain '" + first.brainNames[b]
+                        + "' than file 1 (their SHA-256 differ)";
+            }
+        }
         if (!(shard.setup == merged.setup))
             return "file " + std::to_string(file + 1) + " is of another arena (its brains, runs, frames, outbreak or "
                 + "time limit differ)";

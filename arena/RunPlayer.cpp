@@ -1,18 +1,15 @@
 #include "arena/RunPlayer.h"
 
+#include "base/Sha256.h"
 #include "base/Text.h"
-
-#include "hosting/BrainGuard.h"
-#include "hosting/PlatformLibraryLoader.h"
+#include "brains/BrainRegistry.h"
+#include "hosting/Worker.h"
+#include "hosting/WorkerContext.h"
 #include "session/CommandLineNumbers.h"
 #include "session/SaverSession.h"
 #include "session/SessionStart.h"
-#include "session/SettingsOptions.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
 #include <optional>
 
@@ -20,350 +17,424 @@ namespace shamblex::arena {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::string_view program = "shamblex-arena";
-constexpr std::string_view timeLimitOption = "--time-limit";
+constexpr std::string_view forfeitOption = "--forfeit";
+constexpr std::size_t maximumBrains = 4096;
+// A worker that started a run but has not said so after this long is stuck in a
+// brain's start-up code, whatever the run's own time limit.
+constexpr std::int32_t listingSeconds = 60;
 
-void remark(std::FILE* errors, std::string_view text)
+// What a run's worker is told: the runner's own words for the outbreak, then the
+// brains that sit out, each as five words: name, call, frame, being, what.
+std::vector<std::string> orders(const ArenaSetup& setup, std::uint32_t seed, std::int32_t frames,
+    const std::vector<BrainRegistry::Forfeit>& forfeits)
 {
-    std::fprintf(errors, "%s: %s\n", std::string(program).c_str(), singleLine(text).c_str());
+    std::vector<std::string> words { "--brains", setup.brainsFolder };
+    words.insert(words.end(), setup.outbreakArguments.begin(), setup.outbreakArguments.end());
+    words.insert(words.end(), { "--seed", std::to_string(seed), "--frames", std::to_string(frames) });
+    for (const BrainRegistry::Forfeit& forfeit : forfeits)
+        words.insert(words.end(), { std::string(forfeitOption), forfeit.brain, std::to_string(forfeit.call),
+                                      std::to_string(forfeit.frame), std::to_string(forfeit.being), forfeit.reason });
+    return words;
 }
 
-void writeReport(std::FILE* output, const Json& report)
-{
-    std::string text = report.dump() + "\n";
-    std::fwrite(text.data(), 1, text.size(), output);
-    std::fflush(output);
-}
-
-struct PlayOptions {
+struct Orders {
     SettingsOptions settings;
     std::int32_t frames = 0;
-    std::int64_t timeLimitMilliseconds = 0;
+    std::vector<BrainRegistry::Forfeit> forfeits;
 };
 
-// The child's command line is the parent's own making; a word it does not know is a
-// mismatch of versions, reported as such.
-std::optional<PlayOptions> readPlayOptions(std::span<const std::string_view> arguments, std::string& error)
+std::optional<Orders> readOrders(const std::vector<std::string>& arguments)
 {
-    PlayOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        switch (readSettingsOption(arguments, i, options.settings, error)) {
+    Orders read;
+    std::vector<std::string_view> words(arguments.begin(), arguments.end());
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        std::string error;
+        switch (readSettingsOption(words, i, read.settings, error)) {
         case OptionRead::Read: continue;
         case OptionRead::Malformed: return std::nullopt;
         case OptionRead::NotMine: break;
         }
-        std::string_view option = arguments[i];
-        if ((option == "--frames" || option == timeLimitOption) && i + 1 < arguments.size()) {
-            auto value = parseUnsigned(arguments[++i], std::numeric_limits<std::int32_t>::max());
-            if (value && option == "--frames") {
-                options.frames = static_cast<std::int32_t>(*value);
-                continue;
-            }
-            if (value) {
-                options.timeLimitMilliseconds = static_cast<std::int64_t>(*value);
-                continue;
-            }
+        if (words[i] == "--frames" && i + 1 < words.size()) {
+            auto frames = parseUnsigned(words[++i], std::numeric_limits<std::int32_t>::max());
+            if (!frames)
+                return std::nullopt;
+            read.frames = static_cast<std::int32_t>(*frames);
+        } else if (words[i] == forfeitOption && i + 5 < words.size()) {
+            BrainRegistry::Forfeit forfeit;
+            forfeit.brain = std::string(words[i + 1]);
+            auto call = parseUnsigned(words[i + 2], std::numeric_limits<std::uint64_t>::max());
+            auto frame = parseUnsigned(words[i + 3], std::numeric_limits<std::int32_t>::max());
+            auto being = parseUnsigned(words[i + 4], std::numeric_limits<std::uint32_t>::max());
+            if (!call || !frame || !being)
+                return std::nullopt;
+            forfeit.call = *call;
+            forfeit.frame = static_cast<std::int32_t>(*frame);
+            forfeit.being = static_cast<std::uint32_t>(*being);
+            forfeit.reason = std::string(words[i + 5]);
+            read.forfeits.push_back(std::move(forfeit));
+            i += 5;
+        } else {
+            return std::nullopt;
         }
-        error = "a run cannot be played from " + shamblex::quoted(option);
+    }
+    if (!read.settings.brainsDirectory)
         return std::nullopt;
+    return read;
+}
+
+// A brain's figures in a run as the worker sends them.
+struct PlayedBrain {
+    std::optional<std::int32_t> fell;
+    std::int32_t humans = 0;
+    std::optional<std::int32_t> disabledAt;
+    std::string disabled;
+};
+
+struct Played {
+    std::vector<PlayedBrain> brains;
+    std::optional<std::string> mismatch;
+};
+
+void writePlayed(WireWriter& out, const Played& played)
+{
+    out.u8(played.mismatch ? 1 : 0).text(played.mismatch.value_or(""));
+    out.u32(static_cast<std::uint32_t>(played.brains.size()));
+    for (const PlayedBrain& brain : played.brains) {
+        out.i32(brain.fell.value_or(-1)).i32(brain.humans).i32(brain.disabledAt.value_or(-1)).text(brain.disabled);
     }
-    if (!options.settings.brainsDirectory) {
-        error = "a run needs --brains";
+}
+
+std::optional<Played> readPlayed(WireReader& in, std::size_t brains, std::int32_t frames)
+{
+    Played played;
+    auto mismatched = in.u8();
+    auto mismatch = in.text(worker::maximumLine);
+    auto count = in.within(in.u32(), 0u, static_cast<std::uint32_t>(maximumBrains));
+    if (in.failed() || *count != brains)
         return std::nullopt;
+    if (*mismatched)
+        played.mismatch = singleLine(*mismatch);
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        auto fell = in.within(in.i32(), -1, frames);
+        auto humans = in.within(in.i32(), 0, std::numeric_limits<std::int32_t>::max());
+        auto disabledAt = in.within(in.i32(), -1, frames);
+        auto disabled = in.text(worker::maximumLine);
+        if (in.failed())
+            return std::nullopt;
+        PlayedBrain brain;
+        if (*fell >= 0)
+            brain.fell = *fell;
+        brain.humans = *fell >= 0 ? 0 : *humans;
+        if (*disabledAt >= 0)
+            brain.disabledAt = *disabledAt;
+        brain.disabled = singleLine(*disabled);
+        played.brains.push_back(std::move(brain));
     }
-    return options;
-}
-
-// The brain that threw in this run, if one did.
-std::optional<std::string> brainThatThrew(const BrainRegistry& brains)
-{
-    for (const std::string& name : brains.brainNames()) {
-        int slot = brains.findBrain(name);
-        if (slot >= 0 && !brains.disabledReason(slot).empty())
-            return name;
-    }
-    return std::nullopt;
-}
-
-}
-
-int listBrains(std::span<const std::string_view> arguments, std::FILE* output, std::FILE* errors)
-{
-    SettingsOptions settings;
-    std::string error;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (readSettingsOption(arguments, i, settings, error) != OptionRead::Read) {
-            remark(errors, error.empty() ? "brains cannot be listed from " + shamblex::quoted(arguments[i]) : error);
-            return 2;
-        }
-    }
-    if (!settings.brainsDirectory) {
-        remark(errors, "listing brains needs --brains");
-        return 2;
-    }
-    SaverSession session(SaverMode::Headless, makePlatformLibraryLoader(), Picture::None);
-    session.setReporter([errors](std::string_view line) { remark(errors, line); });
-    SessionStart start;
-    start.settings = settings;
-    if (auto failure = startSession(session, start)) {
-        remark(errors, *failure);
-        return 1;
-    }
-    writeReport(output, Json { { "brains", session.brains().brainNames() } });
-    return 0;
-}
-
-int playRun(std::span<const std::string_view> arguments, std::FILE* output, std::FILE* errors)
-{
-    std::string error;
-    auto options = readPlayOptions(arguments, error);
-    if (!options) {
-        remark(errors, error);
-        return 2;
-    }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(options->timeLimitMilliseconds);
-    auto pastDeadline = [deadline] { return Clock::now() >= deadline; };
-    // A brain call that has not returned by the deadline ends the process, naming the
-    // brain; a run that is merely slow stops between two steps.
-    StuckBrainWatch watch(pastDeadline, std::chrono::milliseconds(0));
-
-    SaverSession session(SaverMode::Headless, makePlatformLibraryLoader(), Picture::None);
-    // The registry reports a brain that throws in one line, which names the frame and
-    // the being; that line is the run's detail.
-    std::string lastReport;
-    session.setReporter([errors, &lastReport](std::string_view line) {
-        remark(errors, line);
-        lastReport = line;
-    });
-    SessionStart start;
-    start.settings = options->settings;
-    start.reportSkipped = false;
-    if (auto failure = startSession(session, start)) {
-        remark(errors, *failure);
-        return 1;
-    }
-
-    const Simulation& simulation = session.simulation();
-    const std::vector<std::string>& names = session.brains().brainNames();
-    // Humans per listed brain before the first step, for a brain dealt none.
-    std::vector<std::int32_t> humans(names.size(), 0);
-    for (const Actor& actor : simulation.population()) {
-        if (!actor.isHuman())
-            continue;
-        auto listed = std::find(names.begin(), names.end(), simulation.brainName(actor));
-        if (listed != names.end())
-            ++humans[static_cast<std::size_t>(listed - names.begin())];
-    }
-    std::vector<std::optional<std::int32_t>> fell(names.size());
-    std::size_t fallen = 0;
-    for (std::size_t b = 0; b < names.size(); ++b) {
-        if (humans[b] == 0) {
-            fell[b] = 0;
-            ++fallen;
-        }
-    }
-
-    // Once every brain's last human has fallen nothing it is judged on can change, so
-    // the run stops there: the figures are those of the whole run.
-    for (std::int32_t step = 0; step < options->frames && fallen < names.size(); ++step) {
-        session.tick();
-        if (auto culprit = brainThatThrew(session.brains())) {
-            writeReport(output, Json { { "threw", *culprit }, { "detail", lastReport } });
-            return brainThrewStatus;
-        }
-        auto counts = simulation.humansPerBrain();
-        for (std::size_t b = 0; b < names.size() && b < counts.size(); ++b) {
-            humans[b] = counts[b];
-            if (!fell[b] && counts[b] == 0) {
-                fell[b] = simulation.frameNumber();
-                ++fallen;
-            }
-        }
-        if (Interrupt interrupt = interruptRequested(); interrupt != Interrupt::None)
-            return interruptStatus(interrupt);
-        if (pastDeadline()) {
-            remark(errors, "the run passed its time limit after frame " + std::to_string(simulation.frameNumber()));
-            return runTimedOutStatus;
-        }
-    }
-
-    Json brains = Json::array();
-    for (std::size_t b = 0; b < names.size(); ++b) {
-        brains.push_back({ { "name", names[b] }, { "last_human_fell", fell[b] ? Json(*fell[b]) : Json(nullptr) },
-            { "humans_at_end", fell[b] ? 0 : humans[b] } });
-    }
-    writeReport(output, Json { { "brains", brains } });
-    return 0;
-}
-
-std::vector<std::string> listBrainsCommand(const std::string& programPath, const std::string& brainsFolder)
-{
-    return { programPath, std::string(listBrainsMode), "--brains", brainsFolder };
-}
-
-std::vector<std::string> playRunCommand(const std::string& programPath, const ArenaSetup& setup, std::uint32_t seed)
-{
-    std::vector<std::string> command { programPath, std::string(playRunMode), "--brains", setup.brainsFolder };
-    command.insert(command.end(), setup.outbreakArguments.begin(), setup.outbreakArguments.end());
-    command.insert(command.end(),
-        { "--seed", std::to_string(seed), "--frames", std::to_string(setup.frames), std::string(timeLimitOption),
-            std::to_string(static_cast<std::int64_t>(setup.timeoutSeconds) * 1000) });
-    return command;
-}
-
-namespace {
-
-// The last line of a child's remarks without the program's name: what it said
-// before it ended.
-std::string lastRemark(std::string_view errors)
-{
-    while (!errors.empty() && (errors.back() == '\n' || errors.back() == '\r'))
-        errors.remove_suffix(1);
-    auto start = errors.rfind('\n');
-    std::string_view line = start == std::string_view::npos ? errors : errors.substr(start + 1);
-    std::string prefix = std::string(program) + ": ";
-    if (line.substr(0, prefix.size()) == prefix)
-        line.remove_prefix(prefix.size());
-    return singleLine(line);
-}
-
-std::optional<Json> parseReport(std::string_view output)
-{
-    Json report = Json::parse(output.begin(), output.end(), nullptr, false);
-    if (report.is_discarded() || !report.is_object())
+    if (!in.complete())
         return std::nullopt;
-    return report;
+    return played;
 }
 
-// The guard's line "shamblex-arena: brain 'NAME' WHAT ..." names the brain that
-// ended the process. A name may hold quotes or spaces, so the listed names are
-// matched, the longest first.
-std::optional<std::pair<std::string, std::string>> guardLine(
-    const std::vector<std::string>& names, std::string_view errors)
+void writeListing(WireWriter& out, const BrainRegistry& brains)
 {
-    std::optional<std::pair<std::string, std::string>> found;
-    for (const std::string& name : names) {
-        std::string start = std::string(program) + ": brain '" + name + "' ";
-        for (auto at = errors.find(start); at != std::string_view::npos; at = errors.find(start, at + 1)) {
-            if (at != 0 && errors[at - 1] != '\n')
-                continue;
-            if (found && found->first.size() >= name.size())
-                continue;
-            std::string_view rest = errors.substr(at + start.size());
-            rest = rest.substr(0, rest.find('\n'));
-            found = std::pair { name, std::string(rest) };
-        }
+    out.u32(static_cast<std::uint32_t>(brains.brainNames().size()));
+    for (const std::string& name : brains.brainNames())
+        out.text(name);
+    out.u32(static_cast<std::uint32_t>(brains.skippedLibraries().size()));
+    for (const SkippedLibrary& skipped : brains.skippedLibraries())
+        out.text(skipped.fileName).text(skipped.reason);
+}
+
+std::optional<BrainListing> readListing(WireReader& in)
+{
+    BrainListing listing;
+    auto names = in.within(in.u32(), 0u, static_cast<std::uint32_t>(maximumBrains));
+    for (std::uint32_t i = 0; names && i < *names; ++i) {
+        if (auto name = in.text(worker::maximumLine))
+            listing.names.push_back(*name);
     }
-    return found;
-}
-
-}
-
-std::variant<std::vector<std::string>, std::string> readListing(
-    const Process::Ending& ending, std::string_view output, std::string_view errors)
-{
-    using Kind = Process::Ending::Kind;
-    if (ending.kind == Kind::Killed)
-        return std::string("loading the brains did not finish within the time limit");
-    if (ending.kind == Kind::Crashed)
-        return "loading the brains crashed (" + std::to_string(ending.code) + ")";
-    if (ending.code != 0)
-        return lastRemark(errors);
-    auto report = parseReport(output);
-    if (!report || !report->contains("brains") || !(*report)["brains"].is_array())
-        return std::string("the brain listing could not be read");
-    std::vector<std::string> names;
-    for (const Json& name : (*report)["brains"]) {
-        if (!name.is_string())
-            return std::string("the brain listing could not be read");
-        names.push_back(name.get<std::string>());
+    auto skipped = in.within(in.u32(), 0u, static_cast<std::uint32_t>(maximumBrains));
+    for (std::uint32_t i = 0; skipped && i < *skipped; ++i) {
+        auto file = in.text(worker::maximumLine);
+        auto reason = in.text(worker::maximumLine);
+        if (file && reason)
+            listing.skipped.push_back({ singleLine(*file), singleLine(*reason) });
     }
-    return names;
+    if (!in.complete())
+        return std::nullopt;
+    return listing;
 }
 
-namespace {
-// A finished run's figures added to `run`; none when the report does not hold them.
-std::optional<RunResult> readFinishedRun(const ArenaSetup&, RunResult run, std::string_view output);
-}
-
-RunResult readRun(const ArenaSetup& setup, std::uint32_t seed, const Process::Ending& ending,
-    std::string_view output, std::string_view errors)
+bool ignoreRemark(ChannelMessage& message)
 {
-    using Kind = Process::Ending::Kind;
+    return message.type == static_cast<std::uint32_t>(worker::Answer::Report);
+}
+
+// A run's worker, started: its listing of the brains, or why there is none.
+struct Started {
+    std::unique_ptr<Worker> worker;
+    std::optional<BrainListing> listing;
+    std::string failure;
+};
+
+Started startWorker(const std::string& folder, std::vector<std::string> arguments, const SandboxSettings& sandbox,
+    Clock::time_point deadline)
+{
+    Started started;
+    Worker::Setup setup;
+    setup.role = worker::Role::ArenaRun;
+    setup.arguments = std::move(arguments);
+    setup.sandbox = sandbox;
+    setup.brainFolder = folder;
+    setup.forwardOutput = false;
+    started.worker = Worker::start(setup, started.failure);
+    if (!started.worker)
+        return started;
+    Worker::Wait wait;
+    wait.deadline = deadline;
+    wait.remark = ignoreRemark;
+    auto answer = started.worker->await(wait);
+    if (!answer) {
+        started.failure = started.worker->fault()->describe();
+        return started;
+    }
+    WireReader in(answer->payload);
+    if (answer->type == static_cast<std::uint32_t>(worker::Answer::Failed)) {
+        started.failure = singleLine(in.text(worker::maximumLine).value_or("the run could not start"));
+        return started;
+    }
+    started.listing = answer->type == static_cast<std::uint32_t>(worker::Answer::Ready) ? readListing(in) : std::nullopt;
+    if (!started.listing) {
+        started.worker->condemn("answered its start with what no worker answers");
+        started.failure = started.worker->fault()->describe();
+    }
+    return started;
+}
+
+RunResult spoiled(std::uint32_t seed, RunOutcome outcome, std::optional<std::string> culprit, const std::string& detail)
+{
     RunResult run;
     run.seed = seed;
-    auto spoiled = [&](RunOutcome outcome, std::optional<std::string> culprit, std::string detail) {
-        run.outcome = outcome;
-        run.culprit = std::move(culprit);
-        run.detail = singleLine(detail);
-        return run;
-    };
-
-    if (ending.kind == Kind::Killed)
-        return spoiled(RunOutcome::TimedOut, std::nullopt,
-            "passed the time limit of " + std::to_string(setup.timeoutSeconds) + " s and was ended");
-    if (ending.kind == Kind::Crashed)
-        return spoiled(RunOutcome::Crashed, std::nullopt, "the run's process crashed (" + std::to_string(ending.code) + ")");
-
-    if (ending.code == static_cast<std::uint32_t>(brainFailureStatus)) {
-        if (auto line = guardLine(setup.brainNames, errors)) {
-            bool stuck = line->second.rfind("did not return", 0) == 0;
-            return spoiled(stuck ? RunOutcome::TimedOut : RunOutcome::Crashed, line->first,
-                "brain '" + line->first + "' " + line->second);
-        }
-        return spoiled(RunOutcome::Crashed, std::nullopt, lastRemark(errors));
-    }
-    if (ending.code == brainThrewStatus) {
-        auto report = parseReport(output);
-        if (report && report->contains("threw") && (*report)["threw"].is_string()) {
-            std::string brain = (*report)["threw"].get<std::string>();
-            return spoiled(RunOutcome::Threw, brain, report->value("detail", std::string()));
-        }
-        return spoiled(RunOutcome::Threw, std::nullopt, lastRemark(errors));
-    }
-    if (ending.code == runTimedOutStatus)
-        return spoiled(RunOutcome::TimedOut, std::nullopt,
-            "passed the time limit of " + std::to_string(setup.timeoutSeconds) + " s");
-    if (ending.code != 0)
-        return spoiled(RunOutcome::Failed, std::nullopt, lastRemark(errors));
-
-    std::optional<RunResult> finished;
-    try {
-        finished = readFinishedRun(setup, run, output);
-    } catch (const Json::exception&) {
-        // A value of the wrong type: no report of ours.
-    }
-    if (!finished)
-        return spoiled(RunOutcome::Failed, std::nullopt, "the run's report does not list the arena's brains");
-    return *finished;
-}
-
-namespace {
-
-std::optional<RunResult> readFinishedRun(const ArenaSetup& setup, RunResult run, std::string_view output)
-{
-    auto report = parseReport(output);
-    const Json* brains = report && report->contains("brains") ? &(*report)["brains"] : nullptr;
-    if (!brains || !brains->is_array() || brains->size() != setup.brainNames.size())
-        return std::nullopt;
-    for (std::size_t b = 0; b < brains->size(); ++b) {
-        const Json& brain = (*brains)[b];
-        const Json& fell = brain.value("last_human_fell", Json());
-        if (brain.value("name", std::string()) != setup.brainNames[b] || !(fell.is_null() || fell.is_number_integer())
-            || !brain.value("humans_at_end", Json()).is_number_integer())
-            return std::nullopt;
-        BrainResult result;
-        if (!fell.is_null())
-            result.lastHumanFell = fell.get<std::int32_t>();
-        result.humansAtEnd = brain["humans_at_end"].get<std::int32_t>();
-        run.brains.push_back(result);
-    }
+    run.outcome = outcome;
+    run.culprit = std::move(culprit);
+    run.detail = singleLine(detail);
     return run;
 }
 
+// One play of the run with the forfeits known so far: its figures, or the fault that
+// stopped it.
+struct Attempt {
+    std::optional<Played> played;
+    std::optional<WorkerFault> fault;
+    std::optional<RunResult> spoiled;
+};
+
+Attempt attempt(const ArenaSetup& setup, std::uint32_t seed, const std::vector<BrainRegistry::Forfeit>& forfeits,
+    const SandboxSettings& sandbox, const std::atomic<bool>* cancel)
+{
+    Attempt result;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(setup.timeoutSeconds);
+    Started started = startWorker(setup.brainsFolder, orders(setup, seed, setup.frames, forfeits), sandbox, deadline);
+    if (!started.listing) {
+        if (started.worker && started.worker->fault() && !started.worker->fault()->brain.empty()) {
+            result.fault = started.worker->fault();
+            return result;
+        }
+        result.spoiled = spoiled(seed, RunOutcome::Failed, std::nullopt, started.failure);
+        return result;
+    }
+    // The brains must be the arena's, file for file.
+    Worker& worker = *started.worker;
+    if (started.listing->names != setup.brainNames) {
+        result.spoiled = spoiled(seed, RunOutcome::Failed, std::nullopt, "the brains in the folder changed since the arena began");
+        return result;
+    }
+    for (std::size_t b = 0; b < setup.brainNames.size(); ++b) {
+        const auto* digest = worker.shelf().digestOf(setup.brainNames[b] + ".dll");
+        if (b < setup.brainDigests.size() && (!digest || hexText(*digest) != setup.brainDigests[b])) {
+            result.spoiled = spoiled(seed, RunOutcome::Failed, setup.brainNames[b],
+                "brain '" + setup.brainNames[b] + "' changed since the arena began");
+            return result;
+        }
+    }
+    worker.setClaimBounds(setup.frames, std::numeric_limits<std::uint32_t>::max());
+    worker.request(worker::Request::Go);
+    Worker::Wait wait;
+    wait.deadline = deadline;
+    wait.remark = ignoreRemark;
+    wait.giveUp = [cancel] { return cancel && cancel->load(); };
+    wait.givenUpInCall = "did not return before the arena was stopped";
+    auto answer = worker.await(wait);
+    if (!answer) {
+        const WorkerFault& fault = *worker.fault();
+        if (fault.interrupted)
+            result.spoiled = spoiled(seed, RunOutcome::Failed, std::nullopt, "the arena was stopped");
+        else if (!fault.brain.empty())
+            result.fault = fault;
+        else if (fault.stuck)
+            result.spoiled = spoiled(seed, RunOutcome::TimedOut, std::nullopt,
+                "passed the time limit of " + std::to_string(setup.timeoutSeconds) + " s and was ended");
+        else
+            result.spoiled = spoiled(seed, RunOutcome::Crashed, std::nullopt, fault.describe());
+        return result;
+    }
+    WireReader in(answer->payload);
+    if (answer->type == static_cast<std::uint32_t>(worker::Answer::Result))
+        result.played = readPlayed(in, setup.brainNames.size(), setup.frames);
+    if (!result.played) {
+        worker.condemn("sent a result that is no result of a run");
+        result.fault = worker.fault();
+        if (result.fault->brain.empty())
+            result.spoiled = spoiled(seed, RunOutcome::Crashed, std::nullopt, result.fault->describe());
+    }
+    return result;
+}
+
+}
+
+std::variant<BrainListing, std::string> listBrains(
+    const std::string& folder, const SandboxSettings& sandbox, std::int32_t timeoutSeconds)
+{
+    // The worker loads the brains as a run will (a run of no frames), so that a brain
+    // that passes the file check but does not load is found before any run.
+    const std::int32_t seconds = std::min(timeoutSeconds, listingSeconds);
+    ArenaSetup probe;
+    probe.brainsFolder = folder;
+    Started started = startWorker(folder, orders(probe, 1, 0, {}), sandbox,
+        Clock::now() + std::chrono::seconds(seconds));
+    if (!started.listing)
+        return started.failure;
+    BrainListing listing = std::move(*started.listing);
+    for (const std::string& name : listing.names) {
+        const auto* digest = started.worker->shelf().digestOf(name + ".dll");
+        listing.digests.push_back(digest ? hexText(*digest) : std::string());
+    }
+    return listing;
+}
+
+RunResult playRun(const ArenaSetup& setup, std::uint32_t seed, const SandboxSettings& sandbox, const std::atomic<bool>* cancel)
+{
+    std::vector<BrainRegistry::Forfeit> forfeits;
+    std::vector<BrainFault> faults(setup.brainNames.size());
+    // Every brain may forfeit once; a run that faults more often than that is no run
+    // that replays.
+    for (std::size_t round = 0; round <= setup.brainNames.size(); ++round) {
+        Attempt played = attempt(setup, seed, forfeits, sandbox, cancel);
+        if (played.spoiled)
+            return *played.spoiled;
+        if (played.fault) {
+            const WorkerFault& fault = *played.fault;
+            auto listed = std::find(setup.brainNames.begin(), setup.brainNames.end(), fault.brain);
+            bool forfeitedBefore = std::any_of(
+                forfeits.begin(), forfeits.end(), [&](const auto& forfeit) { return forfeit.brain == fault.brain; });
+            if (listed == setup.brainNames.end() || forfeitedBefore || fault.frame == loadingFrame)
+                return spoiled(seed, RunOutcome::Crashed, fault.brain.empty() ? std::nullopt : std::optional(fault.brain),
+                    fault.describe());
+            // Replayed up to the call that faulted; a fault outside a call (a thread of
+            // the brain's own) sits the brain out from that frame.
+            BrainRegistry::Forfeit forfeit { fault.brain, fault.inCall ? fault.call : 0, fault.frame,
+                fault.inCall ? fault.being : 0, fault.what };
+            faults[static_cast<std::size_t>(listed - setup.brainNames.begin())] = { fault.frame, fault.what };
+            forfeits.push_back(std::move(forfeit));
+            continue;
+        }
+        const Played& result = *played.played;
+        if (result.mismatch) {
+            const std::string& brain = forfeits.back().brain;
+            return spoiled(seed, RunOutcome::Failed, brain, "fault not reproduced: brain '" + brain + "' "
+                    + forfeits.back().reason + " in frame " + std::to_string(forfeits.back().frame)
+                    + ", but in the replay " + *result.mismatch);
+        }
+        RunResult run;
+        run.seed = seed;
+        for (std::size_t b = 0; b < result.brains.size(); ++b) {
+            const PlayedBrain& brain = result.brains[b];
+            BrainResult figures;
+            figures.lastHumanFell = brain.fell;
+            figures.humansAtEnd = brain.humans;
+            if (!faults[b].what.empty())
+                figures.fault = faults[b];
+            else if (brain.disabledAt)
+                figures.fault = BrainFault { *brain.disabledAt, "threw \"" + brain.disabled + "\"" };
+            run.brains.push_back(std::move(figures));
+        }
+        return run;
+    }
+    return spoiled(seed, RunOutcome::Crashed, std::nullopt, "the run faulted again after every brain had forfeited");
+}
+
+int serveArenaRun(worker::WorkerContext& context)
+{
+    auto read = readOrders(context.arguments());
+    if (!read)
+        return 2;
+    SaverSession session(SaverMode::Headless, context.takeLoader(), Picture::None);
+    session.setReporter([&context](std::string_view line) { context.report(line); });
+    SessionStart start;
+    start.settings = read->settings;
+    start.reportSkipped = false;
+    if (auto failure = startSession(session, start)) {
+        WireWriter message;
+        message.text(*failure);
+        context.send(worker::Answer::Failed, message);
+        return 1;
+    }
+    BrainRegistry& brains = session.brains();
+    WireWriter listing;
+    writeListing(listing, brains);
+    context.send(worker::Answer::Ready, listing);
+    auto go = context.nextRequest();
+    if (!go || go->type != static_cast<std::uint32_t>(worker::Request::Go))
+        return 0;
+    for (BrainRegistry::Forfeit& forfeit : read->forfeits)
+        brains.forfeit(std::move(forfeit));
+
+    const Simulation& simulation = session.simulation();
+    const std::vector<std::string> names = brains.brainNames();
+    Played played;
+    played.brains.resize(names.size());
+    // Humans per listed brain before the first step, for a brain dealt none.
+    std::vector<std::int32_t> humans(names.size(), 0);
+    for (const Actor& actor : simulation.population()) {
+        auto listed = std::find(names.begin(), names.end(), simulation.brainName(actor));
+        if (actor.isHuman() && listed != names.end())
+            ++humans[static_cast<std::size_t>(listed - names.begin())];
+    }
+    std::size_t fallen = 0;
+    for (std::size_t b = 0; b < names.size(); ++b) {
+        if (humans[b] == 0) {
+            played.brains[b].fell = 0;
+            ++fallen;
+        }
+    }
+    // Once every brain's last human has fallen nothing it is judged on can change, so
+    // the run stops there: the figures are those of the whole run.
+    for (std::int32_t step = 0; step < read->frames && fallen < names.size() && !context.stopRequested(); ++step) {
+        session.tick();
+        auto counts = simulation.humansPerBrain();
+        for (std::size_t b = 0; b < names.size() && b < counts.size(); ++b) {
+            humans[b] = counts[b];
+            if (!played.brains[b].fell && counts[b] == 0) {
+                played.brains[b].fell = simulation.frameNumber();
+                ++fallen;
+            }
+            int slot = brains.findBrain(names[b]);
+            if (slot >= 0 && !played.brains[b].disabledAt && !brains.disabledReason(slot).empty()) {
+                played.brains[b].disabledAt = simulation.frameNumber();
+                std::string reason = brains.disabledReason(slot);
+                played.brains[b].disabled = reason.substr(std::min(reason.size(), std::string_view("disabled: ").size()));
+            }
+        }
+    }
+    for (std::size_t b = 0; b < names.size(); ++b)
+        played.brains[b].humans = played.brains[b].fell ? 0 : humans[b];
+    played.mismatch = brains.mismatch();
+    WireWriter result;
+    writePlayed(result, played);
+    context.send(worker::Answer::Result, result);
+    return 0;
 }
 
 }

@@ -1,54 +1,50 @@
 #pragma once
 
 #include "arena/RunResult.h"
-#include "os/Process.h"
+#include "hosting/Sandbox.h"
 
-#include <cstdio>
-#include <span>
+#include <atomic>
+#include <cstdint>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
+namespace shamblex::worker {
+class WorkerContext;
+}
+
 namespace shamblex::arena {
 
-// Every run of the arena is played in a child process of its own, so that a brain
-// that crashes, exits or never returns ends that run and nothing else, and so that
-// every run starts from a freshly loaded brain (a brain's own globals, its random
-// generator among them, start over as they do in shamblex-cli). The child is the
-// arena program itself, started in one of two modes that only the arena uses:
+// Every run of the arena is played in a brain worker of its own: the arena program
+// started again in a sandbox, which loads the brains from sealed copies of their
+// files, plays exactly what "shamblex-cli --brains DIR --seed S --frames F" plays,
+// and sends back, per brain, the frame its last human fell and its humans at the end.
+// Every run starts from freshly loaded brains (a brain's own globals, its random
+// generator among them, start over as they do in shamblex-cli).
 //
-//   shamblex-arena --list-brains --brains DIR
-//       loads the folder's brains and reports their names, in list order;
-//   shamblex-arena --play-run --brains DIR --seed S --frames F --time-limit MS [outbreak options]
-//       plays the run and reports, per brain, the frame its last human fell and its
-//       humans at the end.
-//
-// A child writes its report as JSON on standard output and its remarks on standard
-// error; the exit status says how it ended.
-inline constexpr std::string_view listBrainsMode = "--list-brains";
-inline constexpr std::string_view playRunMode = "--play-run";
+// A brain that faults (crashes in any thread, exits, makes a system call the sandbox
+// refuses, does not return by the time limit, throws) forfeits instead of spoiling
+// the run: the run is played again in a fresh worker up to the call that faulted,
+// the brain sits out from there (its humans stand still) and the run goes on. A
+// replay that does not come to the same call of the same brain spoils the run ("fault
+// not reproduced"); so does a fault no brain can be named for.
 
-// Exit statuses of a played run besides 0 (done), 1 (the folder or the memory
-// failed), 2 (a bad command line) and the brain guard's status (a brain crashed,
-// exited or did not return).
-inline constexpr int brainThrewStatus = 4;
-inline constexpr int runTimedOutStatus = 5;
+// What the folder's brains are, as every run will load them: the names in list order
+// with their files' SHA-256, and the files that play no part (the host's file check
+// refused them, or they did not load in the worker).
+struct BrainListing {
+    std::vector<std::string> names;
+    std::vector<std::string> digests;
+    std::vector<SkippedBrain> skipped;
+};
+std::variant<BrainListing, std::string> listBrains(
+    const std::string& folder, const SandboxSettings&, std::int32_t timeoutSeconds);
 
-// The arguments after the mode word. Returns the exit status.
-int listBrains(std::span<const std::string_view> arguments, std::FILE* output, std::FILE* errors);
-int playRun(std::span<const std::string_view> arguments, std::FILE* output, std::FILE* errors);
+// Plays the run of `seed` to its end, with the forfeits and replays its faults call
+// for; one that is still going when `cancel` is set is ended and spoiled.
+RunResult playRun(const ArenaSetup&, std::uint32_t seed, const SandboxSettings&, const std::atomic<bool>* cancel);
 
-// The command lines that start the children.
-std::vector<std::string> listBrainsCommand(const std::string& program, const std::string& brainsFolder);
-std::vector<std::string> playRunCommand(const std::string& program, const ArenaSetup&, std::uint32_t seed);
-
-// What the parent makes of a child that ended: the listed names, or why there are
-// none.
-std::variant<std::vector<std::string>, std::string> readListing(
-    const Process::Ending&, std::string_view output, std::string_view errors);
-// The run's result from its child's ending, report and remarks.
-RunResult readRun(const ArenaSetup&, std::uint32_t seed, const Process::Ending&, std::string_view output,
-    std::string_view errors);
+// The worker's side of a run.
+int serveArenaRun(worker::WorkerContext&);
 
 }

@@ -12,14 +12,24 @@ namespace shamblex::arena {
 // count in no mean.
 enum class RunOutcome {
     Finished,
-    Crashed, // the run's process crashed, aborted or exited inside a brain
-    Threw, // a brain threw an exception
+    Crashed, // the run's worker crashed or exited, and no brain could be named for it
+    Threw, // a brain threw an exception (read in files of earlier versions; a brain that throws now forfeits)
     TimedOut, // the run passed the time limit
-    Failed, // the run could not be played (the folder or the memory failed)
+    Failed, // the run could not be played (the folder or the memory failed, a fault not reproduced)
 };
 
 std::string_view outcomeName(RunOutcome);
 std::optional<RunOutcome> outcomeNamed(std::string_view);
+
+// How a brain forfeited a run: it faulted (crashed, exited, threw, made a system
+// call the sandbox refuses, did not return) and sat out from then on, its humans
+// standing still, while the run went on.
+struct BrainFault {
+    std::int32_t frame = 0;
+    std::string what; // "crashed (segmentation fault)", "threw \"...\"", ...
+
+    bool operator==(const BrainFault&) const = default;
+};
 
 // One brain's figures in one finished run.
 struct BrainResult {
@@ -27,6 +37,7 @@ struct BrainResult {
     // humans at the last frame.
     std::optional<std::int32_t> lastHumanFell;
     std::int32_t humansAtEnd = 0;
+    std::optional<BrainFault> fault;
 
     // How many frames the brain's humans lasted: the frame its last human fell, or
     // every frame of the run.
@@ -47,10 +58,21 @@ struct RunResult {
     bool operator==(const RunResult&) const = default;
 };
 
+// A brain file of the folder that plays no part, and why.
+struct SkippedBrain {
+    std::string fileName;
+    std::string reason;
+
+    bool operator==(const SkippedBrain&) const = default;
+};
+
 // What an arena plays: everything its results depend on.
 struct ArenaSetup {
     std::string brainsFolder; // as given on the command line
     std::vector<std::string> brainNames; // in the order the folder lists them
+    std::vector<std::string> brainDigests; // each brain file's SHA-256, in the same order
+    std::vector<SkippedBrain> skipped; // files the folder holds that play no part
+    std::string version; // the Shamblex that played it
     std::int64_t runs = 100;
     std::uint32_t firstSeed = 1;
     std::int32_t frames = 5000;

@@ -98,6 +98,7 @@ ArenaSummary summarize(const ArenaResults& results)
             const std::int32_t lasted = run.brains[b].survivalFrames(setup.frames);
             survival[b].push_back(lasted);
             humans[b].push_back(run.brains[b].humansAtEnd);
+            figures[b].forfeited += run.brains[b].fault.has_value();
             bool outlived = brains > 1;
             for (std::size_t other = 0; other < brains && other < run.brains.size() && outlived; ++other)
                 outlived = other == b || run.brains[other].survivalFrames(setup.frames) < lasted;

@@ -34,7 +34,9 @@ struct BrainSummary {
     std::int64_t outlivedAll = 0; // runs in which it lasted longer than every other brain
     double outlivedAllShare = 0;
     Estimate humansAtEnd;
-    // Spoiled runs this brain was named for.
+    // Finished runs it forfeited (it faulted and sat out), and spoiled runs this
+    // brain was named for.
+    std::int64_t forfeited = 0;
     std::int64_t crashed = 0;
     std::int64_t threw = 0;
     std::int64_t timedOut = 0;

@@ -1,10 +1,12 @@
-// shamblex-arena: plays many seeded outbreaks of a folder of brains, each in a child
-// process, and ranks the brains. The children are this same program, started in one
-// of the modes that RunPlayer describes.
+// shamblex-arena: plays many seeded outbreaks of a folder of brains, each in a brain
+// worker of its own (this same program started again in a sandbox), and ranks the
+// brains. It implements the arena and the merge of shards; it draws nothing but its
+// survival plot.
 #include "arena/ArenaOptions.h"
 #include "arena/ArenaProgram.h"
 #include "arena/RunPlayer.h"
 #include "hosting/BrainHosting.h"
+#include "hosting/WorkerContext.h"
 
 #include <cstdio>
 #include <string_view>
@@ -17,19 +19,13 @@
 
 int main(int argc, char** argv)
 {
+    shamblex::worker::serveIfWorker(argc, argv, { {}, shamblex::arena::serveArenaRun });
 #if defined(_WIN32)
     // Byte-identical files on every platform: no CR added before line feeds.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     using namespace shamblex::arena;
     std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    std::span<const std::string_view> rest = arguments.empty() ? arguments : std::span(arguments).subspan(1);
-    // An interrupt stops the arena after its runs are ended, and a run after its
-    // current step; a brain that crashes ends only its run's process.
-    shamblex::BrainHosting hosting("shamblex-arena");
-    if (!arguments.empty() && (arguments[0] == playRunMode || arguments[0] == listBrainsMode))
-        return arguments[0] == playRunMode ? playRun(rest, stdout, stderr) : listBrains(rest, stdout, stderr);
-
     auto parsed = parseArenaCommandLine(arguments);
     if (auto* error = std::get_if<ArenaUsageError>(&parsed)) {
         std::fprintf(stderr, "shamblex-arena: %s\n", error->message.c_str());
@@ -40,5 +36,8 @@ int main(int argc, char** argv)
         std::fputs(arenaUsageText().c_str(), stdout);
         return 0;
     }
-    return runArenaProgram(options, stdout, stderr);
+    // An interrupt stops the arena after its runs are ended; a brain that faults
+    // forfeits its run.
+    shamblex::BrainHosting hosting("shamblex-arena", options.hosting);
+    return runArenaProgram(options, hosting.sandbox(), stdout, stderr);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,28 @@ public:
     // Reads `length` bytes at `offset`; false when they do not all lie in the file or
     // the read fails.
     virtual bool read(std::uint64_t offset, void* into, std::size_t length) = 0;
+};
+
+// Bytes already in memory, read as a file.
+class MemoryBytes final : public FileBytes {
+public:
+    MemoryBytes(const std::uint8_t* data, std::uint64_t size)
+        : m_data(data)
+        , m_size(size)
+    {
+    }
+    std::uint64_t size() const override { return m_size; }
+    bool read(std::uint64_t offset, void* into, std::size_t length) override
+    {
+        if (offset > m_size || length > m_size - offset)
+            return false;
+        std::memcpy(into, m_data + offset, length);
+        return true;
+    }
+
+private:
+    const std::uint8_t* m_data;
+    std::uint64_t m_size;
 };
 
 // The kind of library this program can load.

@@ -18,8 +18,8 @@ constexpr std::size_t suffixLength = 4; // ".dll"
 // What a brain threw is kept to this length in its beings' labels and reports.
 constexpr std::size_t maximumReasonLength = 200;
 
-// Names the rules give their own meaning: a brain of that name would never run, or
-// would be taken for the zombies.
+}
+
 std::optional<std::string> reservedNameReason(std::string_view name)
 {
     if (name.empty())
@@ -31,12 +31,21 @@ std::optional<std::string> reservedNameReason(std::string_view name)
     return std::nullopt;
 }
 
+namespace {
+
+BrainCallState ownCallState;
+std::atomic<BrainCallState*> callState { &ownCallState };
+
 }
 
 BrainCallState& brainCallState()
 {
-    static BrainCallState state;
-    return state;
+    return *callState.load(std::memory_order_relaxed);
+}
+
+void placeBrainCallState(BrainCallState* shared)
+{
+    callState.store(shared ? shared : &ownCallState);
 }
 
 std::string brainNameOf(std::string_view fileName)
@@ -117,7 +126,10 @@ void BrainRegistry::loadBrains(const std::string& folder)
         // Loading runs the library's start-up code: an exit there is the brain's.
         std::string error;
         BrainCallState& state = brainCallState();
+        const std::int32_t number = m_loader->libraryNumber(path);
+        state.library.store(number, std::memory_order_relaxed);
         state.frame.store(loadingFrame, std::memory_order_relaxed);
+        state.calls.fetch_add(1, std::memory_order_relaxed);
         state.brain.store(fileName.c_str(), std::memory_order_release);
         LibraryLoader::Handle module = m_loader->load(path, error);
         state.brain.store(nullptr, std::memory_order_release);
@@ -140,6 +152,7 @@ void BrainRegistry::loadBrains(const std::string& folder)
             m_loader->release(entry.module);
         entry.module = module;
         entry.execute = execute;
+        entry.library = number;
         entry.disabled.clear();
     }
 }
@@ -190,6 +203,22 @@ void BrainRegistry::unlistBrain(std::size_t index)
     m_brainNames.erase(m_brainNames.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void BrainRegistry::forfeit(Forfeit forfeit)
+{
+    m_forfeits.push_back(std::move(forfeit));
+}
+
+std::optional<std::string> BrainRegistry::mismatch() const
+{
+    if (m_mismatch)
+        return m_mismatch;
+    for (const Forfeit& forfeit : m_forfeits) {
+        if (forfeit.call != 0)
+            return "call " + std::to_string(forfeit.call) + " never came";
+    }
+    return std::nullopt;
+}
+
 void BrainRegistry::disable(BrainEntry& entry, const std::string& what, const BrainCallSite& site)
 {
     std::string reason = singleLine(what.substr(0, maximumReasonLength), ' ');
@@ -199,6 +228,26 @@ void BrainRegistry::disable(BrainEntry& entry, const std::string& what, const Br
             + ", being " + std::to_string(site.being) + "; its humans stand still from now on");
 }
 
+bool BrainRegistry::sitsOut(BrainEntry& entry, std::uint64_t call, const BrainCallSite& site)
+{
+    for (auto it = m_forfeits.begin(); it != m_forfeits.end(); ++it) {
+        const bool atThisCall = it->call != 0 && it->call == call;
+        if (atThisCall && (it->brain != entry.name || it->frame != site.frame || it->being != site.being)) {
+            m_mismatch = "call " + std::to_string(call) + " is brain '" + entry.name + "' in frame "
+                + std::to_string(site.frame) + ", being " + std::to_string(site.being) + ", not brain '" + it->brain
+                + "' in frame " + std::to_string(it->frame) + ", being " + std::to_string(it->being);
+            m_forfeits.erase(it);
+            return false;
+        }
+        if (atThisCall || (it->call == 0 && it->brain == entry.name && site.frame >= it->frame)) {
+            entry.disabled = "disabled: " + singleLine(it->reason.substr(0, maximumReasonLength), ' ');
+            m_forfeits.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
 BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const BrainCallSite& site)
 {
     BrainEntry& entry = m_table[static_cast<std::size_t>(slot)];
@@ -206,9 +255,12 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const Brain
         return BrainCallOutcome::Disabled;
 
     BrainCallState& state = brainCallState();
+    state.library.store(entry.library, std::memory_order_relaxed);
     state.frame.store(site.frame, std::memory_order_relaxed);
     state.being.store(site.being, std::memory_order_relaxed);
-    state.calls.fetch_add(1, std::memory_order_relaxed);
+    const std::uint64_t call = state.calls.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (!m_forfeits.empty() && sitsOut(entry, call, site))
+        return BrainCallOutcome::Disabled;
     state.brain.store(entry.name.c_str(), std::memory_order_release);
     // The brain works on the record in the guarded room, where a write past its end
     // faults at once. Taking the record back still counts as the brain's call: a

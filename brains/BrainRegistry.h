@@ -82,6 +82,23 @@ public:
     const std::string& disabledReason(int slot) const override { return m_table[static_cast<std::size_t>(slot)].disabled; }
     std::uint64_t generation() const override { return m_generation; }
 
+    // A brain that faulted in an earlier play of the same outbreak sits out from the
+    // same call on: when the call counter reaches `call` (counted as the call state
+    // counts calls and loads), that call must be brain `brain`'s in frame `frame` for
+    // being `being`, and instead of running it disables the brain with `reason`. A
+    // call there of another brain or place is a mismatch, which mismatch() then tells.
+    // With no call (0), the brain sits out from its first call in `frame` or later.
+    struct Forfeit {
+        std::string brain;
+        std::uint64_t call = 0;
+        std::int32_t frame = 0;
+        std::uint32_t being = 0;
+        std::string reason;
+    };
+    void forfeit(Forfeit);
+    // A call that was not the one a forfeit expects, or a forfeit's call never reached.
+    std::optional<std::string> mismatch() const;
+
     // For tests and tools: enters a brain function under a name, as a scan would.
     void enterBrain(const std::string& name, ExecuteBrainFn);
 
@@ -95,10 +112,12 @@ private:
         std::string name;
         LibraryLoader::Handle module = nullptr;
         ExecuteBrainFn execute = nullptr;
+        std::int32_t library = -1; // the loader's number for the file it came from
         std::string disabled; // "disabled: ..." once the brain threw
     };
 
     BrainEntry& entryFor(const std::string& name);
+    bool sitsOut(BrainEntry&, std::uint64_t call, const BrainCallSite&);
     void disable(BrainEntry&, const std::string& what, const BrainCallSite&);
 
     std::unique_ptr<LibraryLoader> m_loader;
@@ -113,10 +132,16 @@ private:
     std::string m_scanError;
     std::function<void(std::string_view)> m_reporter;
     std::uint64_t m_generation = 1;
+    std::vector<Forfeit> m_forfeits;
+    std::optional<std::string> m_mismatch;
 };
 
 // The brain name of a library file: the file name without its last four characters
 // (the ".dll"). "wanderwit.dll" gives "wanderwit", ".dll" gives "".
 std::string brainNameOf(std::string_view fileName);
+
+// Why a brain may not have this name, when the rules give the name their own meaning
+// (a brain of that name would never run, or would be taken for the zombies).
+std::optional<std::string> reservedNameReason(std::string_view brainName);
 
 }

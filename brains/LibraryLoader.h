@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,7 +37,11 @@ public:
     virtual void release(Handle) = 0;
 
     // The path of `fileName` inside `folder`, as the platform's loader wants it.
-    virtual std::string pathInFolder(const std::string& folder, const std::string& fileName) = 0;
+    virtual std::string pathInFolder(const std::string& folder, const std::string& fileName) const = 0;
+
+    // A number for the library file at `path` by which another process can name it
+    // (a worker's host), or -1 where there is none.
+    virtual std::int32_t libraryNumber(const std::string& /*path*/) const { return -1; }
 
     // Room for one BrainRecord whose last byte is followed by memory that faults when
     // touched, or null where the platform has none. A brain works on the record

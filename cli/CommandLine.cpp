@@ -43,9 +43,13 @@ Output (FILE "-" is standard output):
   --size WxH           the window's client size for --png and --video, 1 to 16384
                        (1024x768)
 
+Brains (a run with brains plays them in a sandboxed worker process):
+)" + std::string(hostingOptionsHelp()) + R"(
+
   --help               show this text
 
-Exit status: 0 done, 1 a file or the memory failed, 2 a bad command line.
+Exit status: 0 done, 1 a file or the memory failed, 2 a bad command line, 3 a
+brain crashed, exited, broke the sandbox or never returned, 130 or 143 interrupted.
 )";
 }
 
@@ -54,14 +58,13 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
     RunOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string error;
-        switch (readSettingsOption(arguments, i, options.settings, error)) {
-        case OptionRead::Read:
+        OptionRead read = readSettingsOption(arguments, i, options.settings, error);
+        if (read == OptionRead::NotMine)
+            read = readHostingOption(arguments, i, options.hosting, error);
+        if (read == OptionRead::Read)
             continue;
-        case OptionRead::Malformed:
+        if (read == OptionRead::Malformed)
             return UsageError { error };
-        case OptionRead::NotMine:
-            break;
-        }
 
         std::string_view option = arguments[i];
         if (option == "--help" || option == "-h") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/Script.h"
+#include "hosting/HostingOptions.h"
 #include "session/SettingsOptions.h"
 
 #include <cstdint>
@@ -34,6 +35,7 @@ struct RunOptions {
     std::int32_t windowWidth = 1024;
     std::int32_t windowHeight = 768;
 
+    HostingOptions hosting; // the brain worker's sandbox
     bool showHelp = false;
 };
 

@@ -1,115 +1,71 @@
 #include "cli/Runner.h"
 
 #include "base/Text.h"
-
 #include "cli/OutputFile.h"
+#include "cli/RunPlay.h"
 #include "cli/VideoOutput.h"
-#include "render/PngEncoder.h"
 #include "hosting/BrainGuard.h"
 #include "hosting/PlatformLibraryLoader.h"
-#include "session/SaverSession.h"
-#include "session/SessionStart.h"
+#include "hosting/Worker.h"
+#include "hosting/WorkerContext.h"
+#include "session/CommandLineNumbers.h"
 
 #include <array>
-#include <charconv>
-#include <string>
 
 namespace shamblex::cli {
 
 namespace {
 
-constexpr std::string_view statsHeader = "frame,zombies,humans\n";
-constexpr std::string_view dumpHeader = "frame,index,kind,x,y,lookDirection,moveDirection,panicked,panicCounter,"
-                                        "moveCredit,serialNumber,brainName\n";
+// The status a worker's run ends with when it was asked to stop; the runner turns it
+// into the interrupt's own status.
+constexpr int stoppedStatus = 130;
+// A worker's run that does not stop within this time of an interrupt is stuck in a
+// brain and is ended.
+constexpr auto interruptPatience = std::chrono::milliseconds(500);
+// A worker's run batches its output into messages of about this size.
+constexpr std::size_t outputBatch = 64u << 10;
 
-// Appends decimal numbers and fields to a line without allocating per number.
-class Line {
+void report(std::FILE* errors, const std::string& message)
+{
+    std::fprintf(errors, "shamblex-cli: %s\n", singleLine(message).c_str());
+}
+
+// The runner's files: every output written whole under a temporary name and renamed
+// into place at the end, so that a failed run leaves every old file as it was.
+class RunFiles {
 public:
-    template<typename Number>
-    Line& number(Number value)
-    {
-        char digits[24];
-        auto result = std::to_chars(digits, digits + sizeof digits, value);
-        m_text.append(digits, result.ptr);
-        return *this;
-    }
-    Line& text(std::string_view text)
-    {
-        m_text.append(text);
-        return *this;
-    }
-    Line& comma() { return text(","); }
-    Line& csvField(std::string_view field)
-    {
-        appendCsvField(m_text, field);
-        return *this;
-    }
-    Line& end() { return text("\n"); }
-
-    std::string_view view() const { return m_text; }
-    void clear() { m_text.clear(); }
-
-private:
-    std::string m_text;
-};
-
-class Run {
-public:
-    Run(const RunOptions& options, std::FILE* output, std::FILE* errors)
+    RunFiles(const RunOptions& options, std::FILE* output, std::FILE* errors)
         : m_options(options)
         , m_output(output)
         , m_errors(errors)
     {
     }
 
-    int execute();
+    bool open();
+    bool isOpen(OutputSlot slot) const { return m_files[static_cast<std::size_t>(slot)].isOpen(); }
+    void write(OutputSlot slot, std::string_view bytes) { m_files[static_cast<std::size_t>(slot)].write(bytes); }
+    VideoOutput& video() { return m_video; }
+    bool finish();
+    void discard();
 
 private:
-    enum Slot { Stats, Dump, BoardDump, Png, SlotCount };
-
-    bool openOutputs();
-    void discardOutputs();
-    bool finishOutputs();
-    void step();
-    // After every step the session runs; false once an interrupt asks the run to stop.
-    bool afterStep(Drawing);
-    void writeDump();
-    void writeBoardDump();
-    bool writePicture();
-    // One line on the error stream; control characters (a file name may hold a line
-    // break) are shown as '?' so that a message stays one line.
-    void report(const std::string& message)
-    {
-        std::fprintf(m_errors, "shamblex-cli: %s\n", singleLine(message).c_str());
-    }
-
     const RunOptions& m_options;
     std::FILE* m_output;
     std::FILE* m_errors;
-
-    // The runner is a shell like the others: it drives a saver session, with a
-    // picture only when one is to be saved.
-    SaverSession m_session { SaverMode::Headless, makePlatformLibraryLoader(),
-        m_options.drawn() ? Picture::Drawn : Picture::None };
-    Simulation& m_simulation = m_session.simulation();
-
-    std::array<OutputFile, SlotCount> m_files;
+    std::array<OutputFile, outputSlotCount> m_files;
     VideoOutput m_video;
-    std::int64_t m_stepsRun = 0;
-    Interrupt m_interrupt = Interrupt::None;
-    Line m_line;
 };
 
-bool Run::openOutputs()
+bool RunFiles::open()
 {
-    const std::optional<std::string>* paths[SlotCount] = { &m_options.statsFile, &m_options.dumpFile,
+    const std::optional<std::string>* paths[outputSlotCount] = { &m_options.statsFile, &m_options.dumpFile,
         &m_options.boardDumpFile, &m_options.pngFile };
-    for (int slot = 0; slot < SlotCount; ++slot) {
+    for (std::size_t slot = 0; slot < outputSlotCount; ++slot) {
         if (!*paths[slot])
             continue;
         const std::string& path = **paths[slot];
         bool shared = false;
-        for (int earlier = 0; earlier < slot && !shared; ++earlier) {
+        for (std::size_t earlier = 0; earlier < slot && !shared; ++earlier) {
             if (m_files[earlier].isOpen() && sameOutput(m_files[earlier].path(), path)) {
                 m_files[slot].share(m_files[earlier]);
                 shared = true;
@@ -118,214 +74,326 @@ bool Run::openOutputs()
         if (shared)
             continue;
         if (auto reason = m_files[slot].open(path, m_output)) {
-            report("cannot write '" + path + "': " + *reason);
-            discardOutputs();
+            report(m_errors, "cannot write '" + path + "': " + *reason);
+            discard();
+            return false;
+        }
+    }
+    if (m_options.videoFile) {
+        if (auto reason = m_video.open(*m_options.videoFile, m_options.windowWidth, m_options.windowHeight,
+                m_options.videoFrameRate)) {
+            report(m_errors, *reason);
+            discard();
             return false;
         }
     }
     return true;
 }
 
-void Run::discardOutputs()
+void RunFiles::discard()
 {
-    for (int slot = SlotCount - 1; slot >= 0; --slot)
+    for (std::size_t slot = outputSlotCount; slot-- > 0;)
         m_files[slot].discard();
     m_video.discard();
 }
 
-bool Run::finishOutputs()
+bool RunFiles::finish()
 {
     // A run with a failed write leaves every old file as it was.
     for (OutputFile& file : m_files) {
         if (file.isOpen() && !file.healthy()) {
-            report("writing '" + file.path() + "' failed: " + file.failure());
-            discardOutputs();
+            report(m_errors, "writing '" + file.path() + "' failed: " + file.failure());
+            discard();
             return false;
         }
     }
     if (auto reason = m_video.finish()) {
-        report("writing the video '" + *m_options.videoFile + "' failed: " + *reason);
-        discardOutputs();
+        report(m_errors, "writing the video '" + *m_options.videoFile + "' failed: " + *reason);
+        discard();
         return false;
     }
     // Outputs that share a stream were opened after its owner; finishing in reverse
     // completes every stream after its last user.
     bool ok = true;
-    for (int slot = SlotCount - 1; slot >= 0; --slot) {
+    for (std::size_t slot = outputSlotCount; slot-- > 0;) {
         if (!m_files[slot].isOpen())
             continue;
         std::string path = m_files[slot].path();
         if (auto reason = m_files[slot].finish()) {
-            report("writing '" + path + "' failed: " + *reason);
+            report(m_errors, "writing '" + path + "' failed: " + *reason);
             ok = false;
         }
     }
     return ok;
 }
 
-void Run::step()
-{
-    // The session calls afterStep() for this step and for fast-forward steps alike.
-    m_session.tick();
-}
-
-bool Run::afterStep(Drawing drawing)
-{
-    ++m_stepsRun;
-    if (drawing == Drawing::On && m_video.isOpen())
-        m_video.addFrame(m_session.frame());
-    if (m_files[Stats].isOpen()) {
-        m_line.clear();
-        m_line.number(m_simulation.frameNumber()).comma();
-        m_line.number(m_simulation.zombieCount()).comma();
-        m_line.number(m_simulation.humanCount()).end();
-        m_files[Stats].write(m_line.view());
+// A run played here, straight into the files.
+class FileSink final : public RunSink {
+public:
+    FileSink(RunFiles& files, std::FILE* errors)
+        : m_files(files)
+        , m_errors(errors)
+    {
     }
-    if (m_files[Dump].isOpen() && m_options.dumpEvery && m_stepsRun % *m_options.dumpEvery == 0)
-        writeDump();
-    m_interrupt = interruptRequested();
-    return m_interrupt == Interrupt::None;
-}
-
-void Run::writeDump()
-{
-    OutputFile& file = m_files[Dump];
-    std::size_t index = 0;
-    for (const Actor& actor : m_simulation.population()) {
-        m_line.clear();
-        m_line.number(m_simulation.frameNumber()).comma();
-        m_line.number(index++).comma();
-        m_line.number(static_cast<std::int32_t>(actor.kind())).comma();
-        m_line.number(actor.x).comma();
-        m_line.number(actor.y).comma();
-        m_line.number(actor.lookDirection).comma();
-        m_line.number(actor.moveDirection).comma();
-        m_line.number(unsigned { actor.panicked }).comma();
-        m_line.number(actor.panicCounter).comma();
-        m_line.number(actor.moveCredit).comma();
-        m_line.number(actor.serialNumber).comma();
-        m_line.csvField(m_simulation.brainName(actor)).end();
-        file.write(m_line.view());
+    void write(OutputSlot slot, std::string_view bytes) override { m_files.write(slot, bytes); }
+    void videoFrame(const Bitmap& frame) override { m_files.video().addFrame(frame); }
+    void report(const std::string& line) override { cli::report(m_errors, line); }
+    bool stopRequested() override
+    {
+        m_interrupt = interruptRequested();
+        return m_interrupt != Interrupt::None;
     }
-}
+    Interrupt interrupt() const { return m_interrupt; }
 
-void Run::writeBoardDump()
+private:
+    RunFiles& m_files;
+    std::FILE* m_errors;
+    Interrupt m_interrupt = Interrupt::None;
+};
+
+int finishRun(RunFiles& files, RunPlay::Ending ending, Interrupt interrupt, std::int32_t frame, std::FILE* errors)
 {
-    const Board& board = m_simulation.board();
-    std::string row;
-    row.reserve(static_cast<std::size_t>(board.width()) + 1);
-    for (std::int32_t y = 0; y < board.height(); ++y) {
-        row.clear();
-        for (std::int32_t x = 0; x < board.width(); ++x)
-            row.push_back(static_cast<char>('0' + static_cast<int>(board.kind(x, y))));
-        row.push_back('\n');
-        m_files[BoardDump].write(row);
+    if (ending == RunPlay::Ending::Failed) {
+        files.discard();
+        return 1;
     }
+    if (!files.finish())
+        return 1;
+    if (ending == RunPlay::Ending::Stopped) {
+        report(errors, "interrupted after frame " + std::to_string(frame) + "; the outputs hold every step until then");
+        return interruptStatus(interrupt);
+    }
+    return 0;
 }
 
-bool Run::writePicture()
-{
-    std::vector<std::uint8_t> png = encodePng(m_session.frame());
-    if (png.empty()) {
-        report("the picture of " + std::to_string(m_session.frame().width()) + "x"
-            + std::to_string(m_session.frame().height()) + " pixels could not be encoded");
-        return false;
-    }
-    m_files[Png].write(png.data(), png.size());
-    return true;
-}
-
-int Run::execute()
+int runHere(const RunOptions& options, std::FILE* output, std::FILE* errors)
 {
     // Everything that can be checked is checked before any output is touched: the
     // brain folder, the memory for the first simulation, then the output folders.
-    m_session.setReporter([this](std::string_view line) { report(std::string(line)); });
-    SessionStart start;
-    start.settings = m_options.settings;
-    if (auto failure = startSession(m_session, start)) {
-        report(*failure);
+    RunFiles files(options, output, errors);
+    FileSink sink(files, errors);
+    RunPlay play(options, makePlatformLibraryLoader(), sink);
+    if (auto failure = play.start()) {
+        report(errors, *failure);
         return 1;
     }
-    m_session.setStepListener([this](Drawing drawing) { return afterStep(drawing); });
-    // The window reports its client size, as after a saver window's creation.
-    if (m_options.drawn()) {
-        m_session.resize(m_options.windowWidth, m_options.windowHeight, m_options.windowWidth, m_options.windowHeight);
-        if (m_session.frame().isEmpty()) {
-            report("a picture of " + std::to_string(m_options.windowWidth) + "x"
-                + std::to_string(m_options.windowHeight) + " pixels does not fit in memory");
-            return 1;
-        }
-    }
-    if (!openOutputs())
+    if (!files.open())
         return 1;
-    if (m_options.videoFile) {
-        if (auto reason = m_video.open(*m_options.videoFile, m_options.windowWidth, m_options.windowHeight,
-                m_options.videoFrameRate)) {
-            report(*reason);
-            discardOutputs();
-            return 1;
-        }
-    }
-    if (m_files[Stats].isOpen())
-        m_files[Stats].write(statsHeader);
-    if (m_files[Dump].isOpen())
-        m_files[Dump].write(dumpHeader);
+    RunPlay::Ending ending = play.play();
+    return finishRun(files, ending, sink.interrupt(), play.frameNumber(), errors);
+}
 
-    auto running = [this] { return m_interrupt == Interrupt::None; };
-    for (const ScriptCommand& command : m_options.script) {
-        if (!running())
-            break;
-        switch (command.kind) {
-        case ScriptCommand::Kind::Step:
-            for (std::int32_t i = 0; i < command.count && running(); ++i)
-                step();
-            break;
-        case ScriptCommand::Kind::Key:
-            m_session.character(command.key);
-            break;
-        // Mouse tokens name cells directly, so they act even when the window is too
-        // small to show the board.
-        case ScriptCommand::Kind::Left:
-            m_session.placeHuman({ command.x, command.y });
-            break;
-        case ScriptCommand::Kind::Right:
-            m_session.placeZombie({ command.x, command.y });
-            break;
-        case ScriptCommand::Kind::Watch:
-            m_session.watchCell({ command.x, command.y });
-            break;
-        }
+// A run played by a brain worker: the worker sends the outputs' bytes, written here.
+bool takeOutput(RunFiles& files, const RunOptions& options, ChannelMessage& message, std::FILE* errors)
+{
+    WireReader in(message.payload);
+    if (message.type == static_cast<std::uint32_t>(worker::Answer::Report)) {
+        auto line = in.text(worker::maximumLine);
+        if (!in.complete())
+            return false;
+        report(errors, *line);
+        return true;
     }
-    for (std::int32_t i = 0; i < m_options.frames && running(); ++i)
-        step();
+    if (message.type == static_cast<std::uint32_t>(worker::Answer::VideoFrame)) {
+        auto bytes = in.bytes(worker::maximumMessage);
+        std::size_t expected = 3 * static_cast<std::size_t>(options.windowWidth) * static_cast<std::size_t>(options.windowHeight);
+        if (!in.complete() || !options.videoFile || bytes->size() != expected)
+            return false;
+        files.video().addPacked(*bytes);
+        return true;
+    }
+    if (message.type != static_cast<std::uint32_t>(worker::Answer::Output))
+        return false;
+    while (!in.complete()) {
+        auto slot = in.within(in.u8(), std::uint8_t { 0 }, static_cast<std::uint8_t>(outputSlotCount - 1));
+        auto bytes = in.bytes(worker::maximumMessage);
+        if (in.failed() || !files.isOpen(static_cast<OutputSlot>(*slot)))
+            return false;
+        files.write(static_cast<OutputSlot>(*slot),
+            std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    }
+    return true;
+}
 
-    // An interrupted run ends as if it had been asked for this many steps: the files
-    // hold every whole step and the final outputs, and are renamed into place.
-    if (m_files[Dump].isOpen())
-        writeDump();
-    if (m_files[BoardDump].isOpen())
-        writeBoardDump();
-    bool pictured = !m_files[Png].isOpen() || writePicture();
-    if (!pictured) {
-        discardOutputs();
+int runInWorker(const RunOptions& options, std::span<const std::string_view> arguments, const HostingOptions& hosting,
+    std::FILE* output, std::FILE* errors)
+{
+    Worker::Setup setup;
+    setup.role = worker::Role::Run;
+    setup.arguments.assign(arguments.begin(), arguments.end());
+    setup.sandbox.enabled = true;
+    setup.sandbox.memoryLimit = hosting.memoryLimit;
+    setup.brainFolder = options.settings.brainsDirectory.value_or(".");
+    std::string error;
+    auto worker = Worker::start(setup, error);
+    if (!worker) {
+        report(errors, error);
         return 1;
     }
-    if (!finishOutputs())
+    RunFiles files(options, output, errors);
+    Interrupt interrupt = Interrupt::None;
+    std::optional<std::chrono::steady_clock::time_point> stopAsked;
+    Worker::Wait wait;
+    // An interrupt asks the run to stop after its step; a run that does not stop is
+    // stuck in a brain.
+    wait.giveUp = [&] {
+        if (interrupt == Interrupt::None)
+            interrupt = interruptRequested();
+        if (interrupt == Interrupt::None)
+            return false;
+        if (!stopAsked) {
+            stopAsked = std::chrono::steady_clock::now();
+            worker->control().stopRequested.store(1);
+        }
+        return std::chrono::steady_clock::now() - *stopAsked >= interruptPatience;
+    };
+    wait.givenUpInCall = "did not return after an interrupt";
+    wait.remark = [&](ChannelMessage& message) { return takeOutput(files, options, message, errors); };
+    auto fail = [&]() {
+        files.discard();
+        const WorkerFault& fault = *worker->fault();
+        report(errors, fault.describe());
+        return fault.interrupted ? interruptStatus(interrupt) : brainFailureStatus;
+    };
+
+    auto started = worker->await(wait);
+    if (!started)
+        return fail();
+    WireReader in(started->payload);
+    if (started->type == static_cast<std::uint32_t>(worker::Answer::Failed)) {
+        report(errors, in.text(worker::maximumLine).value_or("the run could not start"));
         return 1;
-    if (m_interrupt != Interrupt::None) {
-        report("interrupted after frame " + std::to_string(m_simulation.frameNumber())
-            + "; the outputs hold every step until then");
-        return interruptStatus(m_interrupt);
     }
-    return 0;
+    if (started->type != static_cast<std::uint32_t>(worker::Answer::Ready)) {
+        worker->condemn("answered its start with what no worker answers");
+        return fail();
+    }
+    if (!files.open())
+        return 1;
+    worker->setClaimBounds(std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::uint32_t>::max());
+    worker->request(worker::Request::Go);
+    auto done = worker->await(wait);
+    if (!done)
+        return fail();
+    WireReader result(done->payload);
+    auto status = result.i32();
+    if (done->type != static_cast<std::uint32_t>(worker::Answer::Done) || !result.complete()) {
+        worker->condemn("ended its run with what no worker answers");
+        return fail();
+    }
+    if (*status == stoppedStatus)
+        return files.finish() ? interruptStatus(interrupt == Interrupt::None ? Interrupt::Interrupted : interrupt) : 1;
+    if (*status != 0) {
+        files.discard();
+        return *status == 1 ? 1 : brainFailureStatus;
+    }
+    return files.finish() ? 0 : 1;
+}
+
+// The worker's side of a run: the outputs go over the channel, in batches.
+class ChannelSink final : public RunSink {
+public:
+    explicit ChannelSink(worker::WorkerContext& context)
+        : m_context(context)
+    {
+    }
+    ~ChannelSink() override { flush(); }
+
+    void write(OutputSlot slot, std::string_view bytes) override
+    {
+        m_batch.u8(static_cast<std::uint8_t>(slot));
+        m_batch.bytes({ reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size() });
+        if (m_batch.data().size() >= outputBatch)
+            flush();
+    }
+    void videoFrame(const Bitmap& frame) override
+    {
+        flush();
+        std::vector<std::uint8_t> packed;
+        const auto rowBytes = 3 * static_cast<std::size_t>(frame.width());
+        packed.reserve(rowBytes * static_cast<std::size_t>(frame.height()));
+        for (std::int32_t y = 0; y < frame.height(); ++y)
+            packed.insert(packed.end(), frame.row(y), frame.row(y) + rowBytes);
+        WireWriter message;
+        message.bytes(packed);
+        m_context.send(worker::Answer::VideoFrame, message);
+    }
+    void report(const std::string& line) override
+    {
+        flush();
+        m_context.report(line);
+    }
+    bool stopRequested() override { return m_context.stopRequested(); }
+    void flush()
+    {
+        if (m_batch.data().empty())
+            return;
+        m_context.send(worker::Answer::Output, m_batch);
+        m_batch = WireWriter();
+    }
+
+private:
+    worker::WorkerContext& m_context;
+    WireWriter m_batch;
+};
+
+// Whether the run may load brains: it names a brain folder, or its script reloads.
+bool mayRunBrains(const RunOptions& options)
+{
+    if (options.settings.brainsDirectory)
+        return true;
+    for (const ScriptCommand& command : options.script) {
+        if (command.kind != ScriptCommand::Kind::Key)
+            continue;
+        const SaverCommand* key = SaverSession::keyCommand(SaverMode::Headless, command.key);
+        if (key && key->rescansBrains)
+            return true;
+    }
+    return false;
 }
 
 }
 
 int run(const RunOptions& options, std::FILE* output, std::FILE* errors)
 {
-    Run run(options, output, errors);
-    return run.execute();
+    return runHere(options, output, errors);
+}
+
+int run(const RunOptions& options, std::span<const std::string_view> arguments, const HostingOptions& hosting,
+    std::FILE* output, std::FILE* errors)
+{
+    if (hosting.sandbox && mayRunBrains(options))
+        return runInWorker(options, arguments, hosting, output, errors);
+    return runHere(options, output, errors);
+}
+
+int serveRun(worker::WorkerContext& context)
+{
+    std::vector<std::string_view> words(context.arguments().begin(), context.arguments().end());
+    auto parsed = parseCommandLine(words);
+    auto* options = std::get_if<RunOptions>(&parsed);
+    if (!options)
+        return 2;
+    ChannelSink sink(context);
+    RunPlay play(*options, context.takeLoader(), sink);
+    if (auto failure = play.start()) {
+        sink.flush();
+        WireWriter message;
+        message.text(*failure);
+        context.send(worker::Answer::Failed, message);
+        return 1;
+    }
+    sink.flush();
+    context.send(worker::Answer::Ready);
+    auto go = context.nextRequest();
+    if (!go || go->type != static_cast<std::uint32_t>(worker::Request::Go))
+        return 0;
+    RunPlay::Ending ending = play.play();
+    if (ending == RunPlay::Ending::Stopped)
+        sink.report("interrupted after frame " + std::to_string(play.frameNumber())
+            + "; the outputs hold every step until then");
+    sink.flush();
+    return ending == RunPlay::Ending::Failed ? 1 : ending == RunPlay::Ending::Stopped ? stoppedStatus : 0;
 }
 
 }

@@ -63,7 +63,14 @@ void VideoOutput::addFrame(const Bitmap& frame)
     const auto rowBytes = 3 * static_cast<std::size_t>(m_width);
     for (std::int32_t y = 0; y < m_height; ++y)
         std::memcpy(m_packed.data() + static_cast<std::size_t>(y) * rowBytes, frame.row(y), rowBytes);
-    if (!m_encoder.write(m_packed.data(), m_packed.size()))
+    addPacked(m_packed);
+}
+
+void VideoOutput::addPacked(std::span<const std::uint8_t> pixels)
+{
+    if (!m_open || m_broken || pixels.size() != m_packed.size())
+        return;
+    if (!m_encoder.write(pixels.data(), pixels.size()))
         m_broken = true;
 }
 

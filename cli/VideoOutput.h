@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
 
     // Sends the frame; a frame of another size than the video's is not sent.
     void addFrame(const Bitmap&);
+    // The same for a frame's pixels packed row after row without padding.
+    void addPacked(std::span<const std::uint8_t> pixels);
 
     // Lets ffmpeg finish and renames the video into place; the reason when ffmpeg
     // failed (the video is then removed, never left half written).

@@ -5,6 +5,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Runner.h"
 #include "hosting/BrainHosting.h"
+#include "hosting/WorkerContext.h"
 
 #include <cstdio>
 #include <string_view>
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv)
 {
+    shamblex::worker::serveIfWorker(argc, argv, { shamblex::cli::serveRun, {} });
 #if defined(_WIN32)
     // Byte-identical output on every platform: no CR added before line feeds.
     _setmode(_fileno(stdout), _O_BINARY);
@@ -34,6 +36,6 @@ int main(int argc, char** argv)
     }
     // A brain that crashes or exits ends the run with its own status and a line
     // that names it; an interrupt stops the run after the current frame step.
-    shamblex::BrainHosting hosting("shamblex-cli");
-    return shamblex::cli::run(options, stdout, stderr);
+    shamblex::BrainHosting hosting("shamblex-cli", options.hosting);
+    return shamblex::cli::run(options, arguments, options.hosting, stdout, stderr);
 }

@@ -68,6 +68,10 @@ private:
 // length.
 std::size_t formatBrainEnding(char* text, std::size_t capacity, const char* program, const char* what);
 
+// What a crash is called in the lines that name a brain: "crashed (segmentation
+// fault)" for a signal (POSIX) or an exception code (Windows).
+const char* crashDescription(std::uint32_t code);
+
 // Ends the process at once because of the running brain call: the line
 // "<program>: brain '<name>' <what> in frame F, being I", the registered files
 // removed, the given status. For the watchdog and the handlers.

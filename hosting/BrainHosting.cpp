@@ -2,9 +2,13 @@
 
 #include "hosting/BrainGuard.h"
 #include "hosting/PlatformLibraryLoader.h"
+#include "hosting/WorkerSession.h"
+#include "session/CommandLineNumbers.h"
+#include "session/SaverSession.h"
 
 #include <atomic>
 #include <cassert>
+#include <cstdlib>
 
 namespace shamblex {
 
@@ -13,9 +17,14 @@ namespace {
 // The handlers are the process's own: one hosting at a time.
 std::atomic<bool> hosting { false };
 
+// How long a call may run before the watchdog asks whether to end, for brains run
+// in the program itself.
+constexpr std::chrono::milliseconds localPatience { 300 };
+
 }
 
-BrainHosting::BrainHosting(std::string_view program)
+BrainHosting::BrainHosting(std::string_view program, HostingOptions options)
+    : m_options(options)
 {
     [[maybe_unused]] bool first = !hosting.exchange(true);
     assert(first && "a process hosts brains through one BrainHosting");
@@ -29,9 +38,40 @@ BrainHosting::~BrainHosting()
     hosting.store(false);
 }
 
+SandboxSettings BrainHosting::sandbox() const
+{
+    SandboxSettings settings;
+    settings.enabled = m_options.sandbox;
+    settings.memoryLimit = m_options.memoryLimit;
+    if (const char* limit = std::getenv("SHAMBLEX_LANDLOCK_ABI")) {
+        if (auto value = parseUnsigned(limit, 100))
+            settings.landlockLimit = static_cast<int>(*value);
+    }
+    return settings;
+}
+
 std::unique_ptr<LibraryLoader> BrainHosting::loader() const
 {
     return makePlatformLibraryLoader();
+}
+
+std::unique_ptr<SaverControl> BrainHosting::openSaver(SaverMode mode, const SessionStart& start,
+    std::function<void(std::string_view)> reporter, std::function<bool()> giveUp, std::string& error)
+{
+    if (m_options.sandbox) {
+        auto session = WorkerSession::open({ mode, start, sandbox(), stuckBrainTime, std::move(reporter) }, error);
+        if (session)
+            session->setGiveUp(std::move(giveUp));
+        return session;
+    }
+    auto session = std::make_unique<SaverSession>(mode, loader());
+    session->setReporter(std::move(reporter));
+    if (auto failure = startSession(*session, start)) {
+        error = *failure;
+        return nullptr;
+    }
+    watchStuckBrains(std::move(giveUp), localPatience);
+    return session;
 }
 
 void BrainHosting::watchStuckBrains(std::function<bool()> endNow, std::chrono::milliseconds patience)

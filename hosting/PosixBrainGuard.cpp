@@ -32,9 +32,11 @@ struct sigaction previousActions[sizeof crashSignals / sizeof crashSignals[0]];
 // An alternate stack, so that a brain that overflows its stack is still reported.
 alignas(16) char alternateStack[64 * 1024];
 
-const char* describeSignal(int signal)
+}
+
+const char* crashDescription(std::uint32_t signal)
 {
-    switch (signal) {
+    switch (static_cast<int>(signal)) {
     case SIGSEGV: return "crashed (segmentation fault)";
     case SIGBUS: return "crashed (bus error)";
     case SIGFPE: return "crashed (arithmetic error)";
@@ -42,14 +44,19 @@ const char* describeSignal(int signal)
     case SIGABRT: return "aborted";
     case SIGSYS: return "crashed (bad system call)";
     case SIGTRAP: return "crashed (trap)";
+    case SIGKILL: return "was killed (SIGKILL)";
+    case SIGTERM: return "was terminated (SIGTERM)";
+    case SIGINT: return "was interrupted (SIGINT)";
     default: return "crashed";
     }
 }
 
+namespace {
+
 void onCrash(int signal, siginfo_t* info, void* context)
 {
     if (brainCallState().brain.load(std::memory_order_acquire))
-        endBecauseOfBrain(describeSignal(signal), brainFailureStatus);
+        endBecauseOfBrain(crashDescription(static_cast<std::uint32_t>(signal)), brainFailureStatus);
     // Not inside a brain: whoever handled this signal before (the default action, or
     // a sanitizer's report) handles it now; returning retries the faulting instruction.
     for (std::size_t i = 0; i < sizeof crashSignals / sizeof crashSignals[0]; ++i) {

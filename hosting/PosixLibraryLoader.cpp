@@ -18,10 +18,8 @@
 
 namespace shamblex {
 
-namespace {
-
 // What this program loads: an ELF shared object of its own machine.
-HostBinary hostBinary()
+HostBinary platformHostBinary()
 {
 #if defined(__x86_64__)
     return { HostBinary::Format::Elf, 62, true };
@@ -34,9 +32,11 @@ HostBinary hostBinary()
 #elif defined(__riscv) && __riscv_xlen == 64
     return { HostBinary::Format::Elf, 243, true };
 #else
-#error "Tell hostBinary() which ELF machine this is"
+#error "Tell platformHostBinary() which ELF machine this is"
 #endif
 }
+
+namespace {
 
 // A file read by offset, never through a stream that could block or run anything.
 class DescriptorBytes final : public FileBytes {
@@ -135,7 +135,7 @@ public:
             return folder ? "a folder, not a library" : "not a regular file";
         }
         DescriptorBytes bytes(descriptor, static_cast<std::uint64_t>(status.st_size));
-        return whyNotABrain(bytes, hostBinary());
+        return whyNotABrain(bytes, platformHostBinary());
     }
 
     Handle load(const std::string& path, std::string& error) override
@@ -159,7 +159,7 @@ public:
 
     void release(Handle handle) override { dlclose(handle); }
 
-    std::string pathInFolder(const std::string& folder, const std::string& fileName) override
+    std::string pathInFolder(const std::string& folder, const std::string& fileName) const override
     {
         // A path with a slash is loaded from exactly there, never searched for.
         if (folder.empty())

@@ -25,7 +25,9 @@ char programName[maximumProgramName] = "shamblex";
 std::atomic<int> pendingInterrupt { 0 }; // 0, or the Interrupt as a number
 LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
 
-const char* describeException(DWORD code)
+}
+
+const char* crashDescription(std::uint32_t code)
 {
     switch (code) {
     case EXCEPTION_ACCESS_VIOLATION: return "crashed (access violation)";
@@ -40,10 +42,12 @@ const char* describeException(DWORD code)
     }
 }
 
+namespace {
+
 LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception)
 {
     if (brainCallState().brain.load(std::memory_order_acquire))
-        endBecauseOfBrain(describeException(exception->ExceptionRecord->ExceptionCode), brainFailureStatus);
+        endBecauseOfBrain(crashDescription(exception->ExceptionRecord->ExceptionCode), brainFailureStatus);
     return previousFilter ? previousFilter(exception) : EXCEPTION_CONTINUE_SEARCH;
 }
 

@@ -13,11 +13,8 @@
 
 namespace shamblex {
 
-namespace {
-
-
 // What this program loads: a PE DLL of its own machine.
-HostBinary hostBinary()
+HostBinary platformHostBinary()
 {
 #if defined(__x86_64__) || defined(_M_X64)
     return { HostBinary::Format::Pe, 0x8664, true };
@@ -27,6 +24,8 @@ HostBinary hostBinary()
     return { HostBinary::Format::Pe, 0x14c, false };
 #endif
 }
+
+namespace {
 
 // A file read by offset through its handle.
 class HandleBytes final : public FileBytes {
@@ -138,7 +137,7 @@ public:
             return "not a regular file";
         }
         HandleBytes bytes(file, static_cast<std::uint64_t>(size.QuadPart));
-        return whyNotABrain(bytes, hostBinary());
+        return whyNotABrain(bytes, platformHostBinary());
     }
 
     Handle load(const std::string& path, std::string& error) override
@@ -167,7 +166,7 @@ public:
 
     void release(Handle handle) override { FreeLibrary(static_cast<HMODULE>(handle)); }
 
-    std::string pathInFolder(const std::string& folder, const std::string& fileName) override
+    std::string pathInFolder(const std::string& folder, const std::string& fileName) const override
     {
         char full[MAX_PATH * 4];
         DWORD length = GetFullPathNameA(folder.empty() ? "." : folder.c_str(), sizeof full, full, nullptr);

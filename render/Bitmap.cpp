@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace shamblex {
 
@@ -32,7 +33,73 @@ bool Bitmap::create(std::int32_t width, std::int32_t height)
         release();
         return false;
     }
+    m_data = m_pixels.data();
+    m_size = size;
     m_height = height;
+    m_damage.resize(width, height);
+    return true;
+}
+
+Bitmap::Bitmap(const Bitmap& other)
+{
+    *this = other;
+}
+
+Bitmap& Bitmap::operator=(const Bitmap& other)
+{
+    if (this == &other)
+        return *this;
+    release();
+    if (other.isEmpty())
+        return *this;
+    m_pixels.assign(other.m_data, other.m_data + other.m_size);
+    m_data = m_pixels.data();
+    m_size = other.m_size;
+    m_width = other.m_width;
+    m_height = other.m_height;
+    m_damage = other.m_damage;
+    return *this;
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    m_pixels = std::move(other.m_pixels);
+    m_placed = std::move(other.m_placed);
+    m_data = std::exchange(other.m_data, nullptr);
+    m_size = std::exchange(other.m_size, 0);
+    m_width = std::exchange(other.m_width, 0);
+    m_height = std::exchange(other.m_height, 0);
+    m_damage = std::move(other.m_damage);
+    other.m_damage.resize(0, 0);
+    return *this;
+}
+
+std::size_t Bitmap::storeSize(std::int32_t width, std::int32_t height)
+{
+    if (width <= 0 || height <= 0 || std::int64_t { width } * 3 + 3 > std::numeric_limits<std::int32_t>::max())
+        return 0;
+    return static_cast<std::size_t>((3 * width + 3) & ~3) * static_cast<std::size_t>(height);
+}
+
+bool Bitmap::create(std::int32_t width, std::int32_t height, PixelMemory memory)
+{
+    release();
+    std::size_t size = storeSize(width, height);
+    if (size == 0 || !memory.data || memory.size < size)
+        return false;
+    m_placed = std::move(memory);
+    m_data = m_placed.data;
+    m_size = size;
+    m_width = width;
+    m_height = height;
+    std::memset(m_data, 0, size);
     m_damage.resize(width, height);
     return true;
 }
@@ -40,6 +107,9 @@ bool Bitmap::create(std::int32_t width, std::int32_t height)
 void Bitmap::release()
 {
     m_pixels = decltype(m_pixels)();
+    m_placed = PixelMemory {};
+    m_data = nullptr;
+    m_size = 0;
     m_width = 0;
     m_height = 0;
     m_damage.resize(0, 0);
@@ -47,7 +117,8 @@ void Bitmap::release()
 
 void Bitmap::fill(std::uint8_t value)
 {
-    std::fill(m_pixels.begin(), m_pixels.end(), value);
+    if (m_size > 0)
+        std::memset(m_data, value, m_size);
     m_damage.addAll();
 }
 

@@ -6,9 +6,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace shamblex {
+
+// Memory a bitmap may be placed in rather than allocate its own: memory shared with
+// another process (a brain worker draws into memory its host presents). `keeper`
+// holds whatever keeps the memory mapped, and the bitmap holds the keeper.
+struct PixelMemory {
+    std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::shared_ptr<void> keeper;
+};
 
 // An off-screen image of 24-bit pixels that owns its pixel store and records which
 // parts of it were written, so that a shell can present just those. All drawing
@@ -23,10 +33,18 @@ public:
     static constexpr int bitsPerPixel = 24;
 
     Bitmap() = default;
+    // A copy owns a copy of the pixels, wherever the original keeps them.
+    Bitmap(const Bitmap&);
+    Bitmap& operator=(const Bitmap&);
+    Bitmap(Bitmap&&) noexcept;
+    Bitmap& operator=(Bitmap&&) noexcept;
 
     // (Re)creates the image; the previous contents are gone and the caller repaints.
     // Returns false, leaving the bitmap empty, when the store cannot be allocated.
     bool create(std::int32_t width, std::int32_t height);
+    // The same in memory given to it, which it keeps until it is recreated or released;
+    // false when the memory is too small for the image.
+    bool create(std::int32_t width, std::int32_t height, PixelMemory);
 
     // Frees the store; the bitmap is empty again. Harmless when already empty.
     void release();
@@ -58,15 +76,17 @@ public:
     // The colour of pixel (x, y), inside the image only.
     Colour pixel(std::int32_t x, std::int32_t y) const;
 
-    std::uint8_t* row(std::int32_t y) { return m_pixels.data() + static_cast<std::size_t>(y) * stride(); }
-    const std::uint8_t* row(std::int32_t y) const { return m_pixels.data() + static_cast<std::size_t>(y) * stride(); }
+    std::uint8_t* row(std::int32_t y) { return m_data + static_cast<std::size_t>(y) * stride(); }
+    const std::uint8_t* row(std::int32_t y) const { return m_data + static_cast<std::size_t>(y) * stride(); }
 
-    bool isEmpty() const { return m_pixels.empty(); }
+    bool isEmpty() const { return m_size == 0; }
     std::int32_t width() const { return m_width; }
     std::int32_t height() const { return m_height; }
-    std::uint8_t* bits() { return m_pixels.empty() ? nullptr : m_pixels.data(); }
-    const std::uint8_t* bits() const { return m_pixels.empty() ? nullptr : m_pixels.data(); }
-    std::size_t byteSize() const { return m_pixels.size(); }
+    std::uint8_t* bits() { return m_size == 0 ? nullptr : m_data; }
+    const std::uint8_t* bits() const { return m_size == 0 ? nullptr : m_data; }
+    std::size_t byteSize() const { return m_size; }
+    // The bytes an image of this size takes.
+    static std::size_t storeSize(std::int32_t width, std::int32_t height);
 
     // What was written since the damage was last cleared: the whole image after
     // create(), then every fill, copy and marked write.
@@ -82,6 +102,9 @@ private:
     std::size_t stride() const { return static_cast<std::size_t>(rowStride()); }
 
     std::vector<std::uint8_t, LargeAllocator<std::uint8_t>> m_pixels;
+    PixelMemory m_placed; // the memory given instead, if any
+    std::uint8_t* m_data = nullptr; // the store in use
+    std::size_t m_size = 0;
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     DirtyRegion m_damage;

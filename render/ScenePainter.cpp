@@ -303,6 +303,23 @@ void ScenePainter::drawHistoryGraph(std::int32_t x)
     }
 }
 
+void ScenePainter::drawNotice(std::string_view notice)
+{
+    if (m_noticeArea.width > 0) {
+        m_frame.fillRect(m_noticeArea.left, m_noticeArea.top, m_noticeArea.width, m_noticeArea.height, statusBackground);
+        m_noticeArea = {};
+    }
+    if (notice.empty() || m_frame.isEmpty())
+        return;
+    constexpr std::int32_t rightMargin = 4;
+    const Rectangle band = m_layout.statusBand;
+    const std::int64_t width = std::int64_t { m_text.width() + 1 } * static_cast<std::int64_t>(notice.size());
+    const std::int64_t x = std::max<std::int64_t>(band.left, band.left + band.width - width - rightMargin);
+    m_text.setColours({ statusBackground, noticeColour });
+    m_noticeArea = m_text.drawText(m_frame, static_cast<std::int32_t>(x), band.top, notice);
+    overdrawn(m_noticeArea);
+}
+
 void ScenePainter::drawWatchedLabel(const Actor& actor)
 {
     m_text.setColours({ Colour { 0, 0, 0 }, Colour { 255, 255, 255 } });

@@ -23,6 +23,7 @@ inline constexpr Colour lookRayColour { 255, 255, 255 };
 inline constexpr Colour moveRayColour { 128, 128, 128 };
 inline constexpr Colour statusBackground { 128, 128, 128 };
 inline constexpr Colour graphBackground { 64, 64, 64 };
+inline constexpr Colour noticeColour { 255, 64, 64 };
 inline constexpr std::int32_t statusLinePitch = 13;
 inline constexpr std::int32_t statusColumnWidth = 180;
 inline constexpr std::int32_t graphRightMargin = 20;
@@ -67,6 +68,11 @@ public:
     // Something else drew over this part of the frame.
     void overdrawn(const Rectangle&);
 
+    // A line the saver tells the user (a brain that faulted), at the right end of the
+    // status band's first line over whatever the band shows there; an empty line
+    // takes the last one away.
+    void drawNotice(std::string_view);
+
     const Layout& layout() const { return m_layout; }
 
 private:
@@ -99,6 +105,7 @@ private:
     TextPainter m_text;
     std::vector<std::uint8_t> m_line; // one pixel line of the board, reused
     std::vector<std::uint32_t> m_shown; // per board cell, the colour last filled, or unknownColour
+    Rectangle m_noticeArea; // where the last notice stands
 };
 
 }

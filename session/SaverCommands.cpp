@@ -24,7 +24,7 @@ std::span<const SaverCommand> SaverSession::commands()
         { Trigger::Key, ">", ">", "bigger city", interactive, true, &S::biggerCityCommand },
         { Trigger::Key, "123456789", "1-9", "remove the humans of the first to ninth brain", interactive, true,
             &S::removeBrainCommand },
-        { Trigger::Key, "l", "l", "reload the brains", interactive, true, &S::reloadBrainsCommand },
+        { Trigger::Key, "l", "l", "reload the brains", interactive, true, &S::reloadBrainsCommand, true },
         { Trigger::Key, "+", "+", "start again with 100 more beings", interactive, true, &S::moreBeingsCommand },
         { Trigger::Key, "-", "-", "start again with 100 fewer beings", interactive, true, &S::fewerBeingsCommand },
         { Trigger::Key, "f", "f", "fast forward 100 frames", interactive, true, &S::fastForwardCommand },

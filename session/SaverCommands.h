@@ -53,6 +53,8 @@ struct SaverCommand {
     // The command; `key` is the character typed (for keys), `cell` the board cell
     // under the pointer (for buttons, on the board).
     void (SaverSession::*run)(char key, const CellPosition& cell) = nullptr;
+    // It reads the brain folder anew (a brain worker's host hands it the files first).
+    bool rescansBrains = false;
 };
 
 }

@@ -38,6 +38,15 @@ std::string picturePath(const std::string& settingsFile, std::int32_t frame)
     return path.string();
 }
 
+std::string savePicture(const std::string& settingsFile, std::int32_t frame, std::span<const std::uint8_t> png)
+{
+    std::string path = picturePath(settingsFile, frame);
+    // Never over a file that appeared since the name was chosen.
+    if (auto reason = writeNewFile(path, png))
+        return "cannot save the picture as '" + path + "': " + *reason;
+    return "saved the picture as '" + path + "'";
+}
+
 std::optional<std::string> saveSettings(const Settings& settings, const std::string& path)
 {
     // Written whole: a saver ended while writing leaves the old file or the new one.
@@ -76,14 +85,37 @@ void SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, s
     m_simulation.requestFullRedraw();
 }
 
+bool SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, std::int32_t windowWidth,
+    std::int32_t windowHeight, PixelMemory memory)
+{
+    if (clientWidth <= 0 || clientHeight <= 0 || !drawn()
+        || memory.size < Bitmap::storeSize(clientWidth, clientHeight))
+        return false;
+    m_settings.windowWidth = windowWidth;
+    m_settings.windowHeight = windowHeight;
+    m_frame.create(clientWidth, clientHeight, std::move(memory));
+    m_painter.paintBackground();
+    m_simulation.requestFullRedraw();
+    return true;
+}
+
 bool SaverSession::stepped(Drawing drawing)
 {
     return !m_stepListener || m_stepListener(drawing);
 }
 
+void SaverSession::setNotice(std::string notice)
+{
+    m_notice = std::move(notice);
+}
+
 void SaverSession::tick()
 {
     m_simulation.frameStep(drawn() ? Drawing::On : Drawing::Off);
+    if (drawn() && (m_noticeShown || !m_notice.empty())) {
+        m_painter.drawNotice(m_notice);
+        m_noticeShown = !m_notice.empty();
+    }
     if (m_helpShown && drawn()) {
         const Layout& l = layout();
         m_help.draw(m_frame, l.boardLeft, l.boardTop);
@@ -108,15 +140,28 @@ void SaverSession::newSimulationOr(const Settings& previous)
         m_settings = previous;
 }
 
-void SaverSession::run(Trigger trigger, char key, const CellPosition& cell)
+const SaverCommand* SaverSession::keyCommand(SaverMode mode, char key)
 {
     for (const SaverCommand& command : commands()) {
-        if (command.trigger != trigger || !command.modes.contains(m_mode))
-            continue;
-        if (trigger == Trigger::Key && command.keys.find(key) == std::string_view::npos)
-            continue;
-        (this->*command.run)(key, cell);
+        if (command.trigger == Trigger::Key && command.modes.contains(mode) && key != 0
+            && command.keys.find(key) != std::string_view::npos)
+            return &command;
+    }
+    return nullptr;
+}
+
+void SaverSession::run(Trigger trigger, char key, const CellPosition& cell)
+{
+    if (trigger == Trigger::Key) {
+        if (const SaverCommand* command = keyCommand(m_mode, key))
+            (this->*command->run)(key, cell);
         return;
+    }
+    for (const SaverCommand& command : commands()) {
+        if (command.trigger == trigger && command.modes.contains(m_mode)) {
+            (this->*command.run)(key, cell);
+            return;
+        }
     }
 }
 
@@ -295,17 +340,14 @@ void SaverSession::singleStepCommand(char, const CellPosition&)
 void SaverSession::savePictureCommand(char, const CellPosition&)
 {
     std::vector<std::uint8_t> png = encodePng(m_frame);
-    std::string path = picturePath(m_settingsFile, m_simulation.frameNumber());
     if (png.empty()) {
         report("the picture could not be encoded");
         return;
     }
-    // Never over a file that appeared since the name was chosen.
-    if (auto reason = writeNewFile(path, png)) {
-        report("cannot save the picture as '" + path + "': " + *reason);
-        return;
-    }
-    report("saved the picture as '" + path + "'");
+    if (m_pictureSaver)
+        m_pictureSaver(m_simulation.frameNumber(), std::move(png));
+    else
+        report(savePicture(m_settingsFile, m_simulation.frameNumber(), png));
 }
 
 void SaverSession::pinCommand(char, const CellPosition& cell)

@@ -5,6 +5,7 @@
 #include "render/HelpOverlay.h"
 #include "render/ScenePainter.h"
 #include "session/SaverCommands.h"
+#include "session/SaverControl.h"
 #include "sim/Random.h"
 #include "sim/Settings.h"
 #include "sim/Simulation.h"
@@ -35,7 +36,7 @@ enum class Picture {
 // bitmap and the help page; nothing of it is global, so tests build as many as they
 // like.
 //
-class SaverSession {
+class SaverSession final : public SaverControl {
 public:
     static constexpr std::int32_t initialFrameSize = 400;
     static constexpr int initialTimerPeriod = 5; // milliseconds
@@ -53,27 +54,31 @@ public:
     // The window's client area changed size; the window's rectangle (frame included)
     // goes into the settings. A zero width or height (minimised) changes nothing.
     void resize(std::int32_t clientWidth, std::int32_t clientHeight, std::int32_t windowWidth,
-        std::int32_t windowHeight);
+        std::int32_t windowHeight) override;
+    // The same, with the frame placed in the memory given (shared with a host that
+    // presents it); false, changing nothing, when the memory does not fit the frame.
+    bool resize(std::int32_t clientWidth, std::int32_t clientHeight, std::int32_t windowWidth,
+        std::int32_t windowHeight, PixelMemory);
 
     // A timer tick: one frame step, then the help page over it when help is shown.
     // The shell then presents what frame() marks as damaged, and clears the damage.
-    void tick();
+    void tick() override;
 
     // A typed character runs its key command, when this mode runs it; characters
     // without one are ignored. Case matters except for "S"/"s" and "E"/"e".
-    void character(char);
+    void character(char) override;
 
     // Pointer and button positions are frame pixels (the window's client pixels).
     // Moving the pointer picks the watched being: the being on the cell beneath, or
     // none. Releasing the left button over a board cell places a human there, the
     // right button a zombie.
-    void pointerMoved(std::int32_t x, std::int32_t y);
-    void leftButtonReleased(std::int32_t x, std::int32_t y);
-    void rightButtonReleased(std::int32_t x, std::int32_t y);
+    void pointerMoved(std::int32_t x, std::int32_t y) override;
+    void leftButtonReleased(std::int32_t x, std::int32_t y) override;
+    void rightButtonReleased(std::int32_t x, std::int32_t y) override;
     // Pins the watched being under the pointer: its label (and rays) stay on it as it
     // moves, whatever the pointer does, until the middle button is released again or
     // the being is gone.
-    void middleButtonReleased(std::int32_t x, std::int32_t y);
+    void middleButtonReleased(std::int32_t x, std::int32_t y) override;
 
     // The same commands by board cell, as the runner's script names them. The
     // placing commands do nothing off the board.
@@ -83,13 +88,13 @@ public:
 
     // The window is closing: writes the settings file. Its failure changes nothing
     // (the window closes all the same); the result is the reason it failed, if it did.
-    std::optional<std::string> close();
+    std::optional<std::string> close() override;
 
     // The outbreak stopped because its last human fell (not because of a pause with
     // humans left); a saver may then start a new one after a while.
-    bool outbreakOver() const { return m_simulation.stopped() && m_simulation.humanCount() == 0; }
+    bool outbreakOver() const override { return m_simulation.stopped() && m_simulation.humanCount() == 0; }
     // A new outbreak with the current settings and brains, as "z" starts one.
-    void newOutbreak();
+    void newOutbreak() override;
 
     // Starts at one of the speed command's periods (or the first 5 ms); the speed
     // command goes on from there. False for any other period.
@@ -105,6 +110,8 @@ public:
 
     // Every command a user can give, in the order the help texts list them.
     static std::span<const SaverCommand> commands();
+    // The command a key runs in a mode, if any.
+    static const SaverCommand* keyCommand(SaverMode, char key);
 
     SaverMode mode() const { return m_mode; }
     Settings& settings() { return m_settings; }
@@ -113,14 +120,24 @@ public:
     BrainRegistry& brains() { return m_brains; }
     Simulation& simulation() { return m_simulation; }
     const Simulation& simulation() const { return m_simulation; }
-    Bitmap& frame() { return m_frame; }
+    Bitmap& frame() override { return m_frame; }
     const Bitmap& frame() const { return m_frame; }
     const Layout& layout() const { return m_painter.layout(); }
     // What draws the frame; the simulation calls it during frame steps.
     ScenePainter& painter() { return m_painter; }
-    int timerPeriod() const { return m_timerPeriod; }
+    int timerPeriod() const override { return m_timerPeriod; }
     bool helpShown() const { return m_helpShown; }
     bool watchPinned() const { return m_watchPinned; }
+
+    // A notice shown in the status band after every tick, until it is set empty.
+    void setNotice(std::string notice);
+
+    // Where the "p" key's picture goes instead of a file beside the settings file (a
+    // brain worker hands it to its host, which saves it). None by default.
+    void setPictureSaver(std::function<void(std::int32_t frame, std::vector<std::uint8_t> png)> saver)
+    {
+        m_pictureSaver = std::move(saver);
+    }
 
     // Called after every frame step the session runs, the fast-forward steps included,
     // with whether the step drew (a tick's step is called once the help page lies over
@@ -131,7 +148,7 @@ public:
     // where the reload command looks for brains (the working directory).
     void setSettingsFile(std::string path) { m_settingsFile = std::move(path); }
     void setBrainFolder(std::string folder) { m_brainFolder = std::move(folder); }
-    const std::string& settingsFile() const { return m_settingsFile; }
+    const std::string& settingsFile() const override { return m_settingsFile; }
 
     // The timer periods the speed command cycles through, by speed index.
     static constexpr std::array<int, 4> speedCycle { 1, 25, 75, 150 };
@@ -191,6 +208,9 @@ private:
     bool m_watchPinned = false;
     std::function<void(std::string_view)> m_reporter;
     std::function<bool(Drawing)> m_stepListener;
+    std::function<void(std::int32_t, std::vector<std::uint8_t>)> m_pictureSaver;
+    std::string m_notice;
+    bool m_noticeShown = false;
     std::string m_settingsFile = "zombie.sav";
     std::string m_brainFolder = ".";
 };
@@ -200,6 +220,10 @@ private:
 std::array<std::uint8_t, 30> settingsFileBytes(const Settings&);
 // Writes it; the reason it failed, if it did.
 std::optional<std::string> saveSettings(const Settings&, const std::string& path);
+
+// Saves a picture of the frame numbered `frame` beside the settings file (see
+// picturePath), never over another file; the line that says where it went, or why not.
+std::string savePicture(const std::string& settingsFile, std::int32_t frame, std::span<const std::uint8_t> png);
 
 // "shamblex-frame-000123.png" in the folder of the settings file, for a frame number;
 // "-2", "-3", ... before ".png" while the name is taken, so that no file is overwritten.

@@ -7,6 +7,8 @@ namespace shamblex {
 std::optional<std::string> startSession(SaverSession& session, const SessionStart& start)
 {
     Settings& settings = session.settings();
+    if (start.restored)
+        settings = *start.restored;
     start.settings.applyTo(settings, session.random());
     if (start.graph)
         settings.showGraph = 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/SettingsOptions.h"
+#include "sim/Settings.h"
 
 #include <optional>
 #include <string>
@@ -16,6 +17,9 @@ struct SessionStart {
     bool graph = false; // the history graph shown from the start
     bool directions = false; // the look and move rays shown from the start
     std::optional<int> timerPeriod; // one of the speed command's periods
+    // Every setting as an earlier outbreak left it (a worker started again after a
+    // brain faulted), applied before the options above.
+    std::optional<Settings> restored;
     // Whether each brain file the scan passed over is reported (brain authors want to
     // know; a listing for another program's use may not).
     bool reportSkipped = true;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace shamblex {
 
@@ -34,6 +35,9 @@ struct Settings {
     // The packed little-endian record: the two window sizes, the six switches, then
     // the being count and the board size, with no padding.
     std::array<std::uint8_t, recordSize> toBytes() const;
+    // The settings a record holds; none when a switch holds neither 0 nor 1 or a count
+    // or size is negative, which toBytes never writes.
+    static std::optional<Settings> fromBytes(const std::array<std::uint8_t, recordSize>&);
 
     ZombieMind zombieMind() const { return smartZombies == 1 ? ZombieMind::Smart : ZombieMind::Simple; }
     WallEating wallEating() const { return zombiesEatWalls == 1 ? WallEating::On : WallEating::Off; }

@@ -4,6 +4,7 @@
 // configuration dialog (the desktop's screen-saver settings configure the hack).
 #include "hosting/BrainGuard.h"
 #include "hosting/BrainHosting.h"
+#include "hosting/WorkerContext.h"
 #include "os/ProgramFacts.h"
 #include "session/SaverSession.h"
 #include "shell/linux/LinuxOptions.h"
@@ -18,10 +19,6 @@
 namespace {
 
 using namespace shamblex;
-
-// How long a brain call may run before a closed window (or any input in full screen)
-// ends the saver instead of waiting for it.
-constexpr std::chrono::milliseconds stuckBrainPatience { 300 };
 
 void say(std::string_view line)
 {
@@ -71,6 +68,7 @@ SaverMode sessionMode(LinuxMode mode)
 
 int main(int argc, char** argv)
 {
+    worker::serveIfWorker(argc, argv, {});
     const char* daemonWindow = std::getenv("XSCREENSAVER_WINDOW");
     auto parsed = parseLinuxOptions(std::vector<std::string_view>(argv + (argc > 0 ? 1 : 0), argv + argc),
         daemonWindow && *daemonWindow ? std::optional<std::string_view>(daemonWindow) : std::nullopt,
@@ -85,27 +83,37 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    BrainHosting hosting("shamblex");
+    BrainHosting hosting("shamblex", options.hosting);
     std::string error;
     std::unique_ptr<SaverScreen> screen = openScreen(options, error);
     if (!screen) {
         say(error + "; run shamblex-cli for an outbreak without a window");
         return 1;
     }
-    SaverSession session(sessionMode(options.mode), hosting.loader());
-    session.setReporter(say);
-    if (auto failure = startSession(session, options.start)) {
-        say(*failure);
+    // While a brain call hangs, an interrupt, a closed window or (full screen) any
+    // input still ends the saver, its settings written.
+    SaverControl* running = nullptr;
+    auto giveUp = [&] {
+        bool out = interruptRequested() != Interrupt::None || screen->userWantsOut();
+        if (out && running)
+            screen->end(*running);
+        return out;
+    };
+    auto saver = hosting.openSaver(sessionMode(options.mode), options.start, say, giveUp, error);
+    if (!saver) {
+        say(error);
         return 1;
     }
-    screen->begin(session);
-    hosting.watchStuckBrains([&] { return screen->userWantsOut() && (screen->end(session), true); },
-        stuckBrainPatience);
+    running = saver.get();
+    screen->begin(*saver);
 
     SaverLoopOptions loop;
-    loop.stopRequested = [] { return interruptRequested() != Interrupt::None; };
+    loop.stopRequested = [&] { return interruptRequested() != Interrupt::None || saver->abandoned(); };
     if (options.restartAfter)
         loop.restartAfter = std::chrono::seconds(*options.restartAfter);
-    runSaverLoop(session, *screen, loop);
-    return 0;
+    runSaverLoop(*saver, *screen, loop);
+    if (!saver->abandoned())
+        return 0;
+    Interrupt interrupt = interruptRequested();
+    return interrupt != Interrupt::None ? interruptStatus(interrupt) : brainFailureStatus;
 }

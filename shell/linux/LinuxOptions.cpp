@@ -16,14 +16,13 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
     std::span<const std::string_view> words(arguments);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string error;
-        switch (readSettingsOption(words, i, options.start.settings, error)) {
-        case OptionRead::Read:
+        OptionRead read = readSettingsOption(words, i, options.start.settings, error);
+        if (read == OptionRead::NotMine)
+            read = readHostingOption(words, i, options.hosting, error);
+        if (read == OptionRead::Read)
             continue;
-        case OptionRead::Malformed:
+        if (read == OptionRead::Malformed)
             return LinuxUsageError { error };
-        case OptionRead::NotMine:
-            break;
-        }
         std::string_view argument = arguments[i];
         auto value = [&]() -> std::optional<std::string_view> {
             if (i + 1 >= arguments.size())
@@ -128,6 +127,11 @@ The outbreak:
   --directions         start with the look and move directions shown
   --restart-after S    start a new outbreak S seconds after the last human fell
                        (never, unless given)
+
+Brains:
+)";
+    text += hostingOptionsHelp();
+    text += R"(
   --help               show this text
 
 In the window (press "?" there for the help page):

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hosting/BrainHosting.h"
 #include "session/SessionStart.h"
 
 #include <cstdint>
@@ -26,6 +27,7 @@ struct LinuxOptions {
     // speed, graph and directions.
     SessionStart start;
     std::optional<int> restartAfter; // seconds after the last human fell
+    HostingOptions hosting; // the sandbox and its memory limit
     bool showHelp = false;
 };
 

@@ -1,12 +1,13 @@
 #include "shell/linux/SaverLoop.h"
 
-#include "session/SaverSession.h"
+#include "render/Bitmap.h"
+#include "session/SaverControl.h"
 
 #include <algorithm>
 
 namespace shamblex {
 
-void runSaverLoop(SaverSession& session, SaverScreen& screen, const SaverLoopOptions& options)
+void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOptions& options)
 {
     using Clock = SaverClock;
     using std::chrono::milliseconds;

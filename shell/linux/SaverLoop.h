@@ -7,7 +7,7 @@
 namespace shamblex {
 
 class Bitmap;
-class SaverSession;
+class SaverControl;
 
 enum class PresentScope {
     Damage, // the parts of the frame written since it was last shown
@@ -21,9 +21,9 @@ public:
     virtual ~SaverScreen() = default;
 
     // Tells the session the screen's size, as a window's first size message does.
-    virtual void begin(SaverSession&) = 0;
+    virtual void begin(SaverControl&) = 0;
     // Turns every pending event into session calls; false when the saver ends.
-    virtual bool handleEvents(SaverSession&) = 0;
+    virtual bool handleEvents(SaverControl&) = 0;
     // Sleeps until an event arrives or the time is up.
     virtual void waitForEvents(std::chrono::milliseconds) = 0;
     // Shows the frame, or the parts of it the frame marks as damaged.
@@ -33,7 +33,7 @@ public:
     // Whether something (an exposure, a resize) asks for the whole frame to be shown.
     virtual bool wantsPresent() { return false; }
     // The saver ends from outside (an interrupt): what closing the window does.
-    virtual void end(SaverSession&) { }
+    virtual void end(SaverControl&) { }
     // Whether the user asks the saver to end while the program's own thread is stuck
     // (inside a brain). Called on a watchdog's thread. A screen that takes no input
     // never asks.
@@ -60,6 +60,6 @@ struct SaverLoopOptions {
 // the ticks that fell due since (a display cannot show them apart anyway); ticks
 // that fall further behind than one refresh are dropped, like a platform timer's.
 // A frame in which nothing was drawn is not presented at all.
-void runSaverLoop(SaverSession&, SaverScreen&, const SaverLoopOptions& = {});
+void runSaverLoop(SaverControl&, SaverScreen&, const SaverLoopOptions& = {});
 
 }

@@ -5,7 +5,7 @@
 
 #include "render/Bitmap.h"
 #include "render/XrgbConversion.h"
-#include "session/SaverSession.h"
+#include "session/SaverControl.h"
 #include "sim/Settings.h"
 
 #include <SDL.h>
@@ -124,7 +124,7 @@ SdlScreen::~SdlScreen()
     SDL_Quit();
 }
 
-void SdlScreen::reportSize(SaverSession& session)
+void SdlScreen::reportSize(SaverControl& session)
 {
     int width = 0;
     int height = 0;
@@ -145,7 +145,7 @@ bool SdlScreen::movedTooFar() const
     return m_endOnInput.ends(UserInput::PointerMove, x, y);
 }
 
-bool SdlScreen::close(SaverSession& session)
+bool SdlScreen::close(SaverControl& session)
 {
     // A failure to write the settings never stops the close.
     if (auto error = session.close())
@@ -154,12 +154,12 @@ bool SdlScreen::close(SaverSession& session)
     return false;
 }
 
-void SdlScreen::end(SaverSession& session)
+void SdlScreen::end(SaverControl& session)
 {
     close(session);
 }
 
-bool SdlScreen::handleEvents(SaverSession& session)
+bool SdlScreen::handleEvents(SaverControl& session)
 {
     m_native->follow(m_window);
     const bool fullScreen = m_mode == LinuxMode::FullScreen;

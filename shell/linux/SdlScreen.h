@@ -20,21 +20,21 @@ public:
     static std::unique_ptr<SdlScreen> open(LinuxMode, std::string& error);
     ~SdlScreen() override;
 
-    void begin(SaverSession& session) override { reportSize(session); }
-    bool handleEvents(SaverSession&) override;
+    void begin(SaverControl& session) override { reportSize(session); }
+    bool handleEvents(SaverControl&) override;
     void waitForEvents(std::chrono::milliseconds) override;
     void present(const Bitmap&, PresentScope) override;
     std::chrono::microseconds refreshInterval() const override;
     bool wantsPresent() override;
-    void end(SaverSession&) override;
+    void end(SaverControl&) override;
     // A closed window, or in full screen any input: read from the display directly.
     bool userWantsOut() override;
 
 private:
     struct Native;
     SdlScreen(SDL_Window*, LinuxMode);
-    void reportSize(SaverSession&);
-    bool close(SaverSession&);
+    void reportSize(SaverControl&);
+    bool close(SaverControl&);
     bool movedTooFar() const;
 
     SDL_Window* m_window = nullptr;

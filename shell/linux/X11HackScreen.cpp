@@ -2,7 +2,7 @@
 
 #include "render/Bitmap.h"
 #include "render/XrgbConversion.h"
-#include "session/SaverSession.h"
+#include "session/SaverControl.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -123,7 +123,7 @@ X11HackScreen::~X11HackScreen()
     XCloseDisplay(m_x->display);
 }
 
-void X11HackScreen::followSize(SaverSession& session)
+void X11HackScreen::followSize(SaverControl& session)
 {
     m_nextSizeCheck = std::chrono::steady_clock::now() + sizeCheckInterval;
     XWindowAttributes attributes;
@@ -138,7 +138,7 @@ void X11HackScreen::followSize(SaverSession& session)
     }
 }
 
-bool X11HackScreen::handleEvents(SaverSession& session)
+bool X11HackScreen::handleEvents(SaverControl& session)
 {
     while (XPending(m_x->display)) {
         XEvent event;

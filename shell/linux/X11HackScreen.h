@@ -25,8 +25,8 @@ public:
     static std::unique_ptr<X11HackScreen> open(std::optional<std::uint64_t> windowId, std::string& error);
     ~X11HackScreen() override;
 
-    void begin(SaverSession& session) override { followSize(session); }
-    bool handleEvents(SaverSession&) override;
+    void begin(SaverControl& session) override { followSize(session); }
+    bool handleEvents(SaverControl&) override;
     void waitForEvents(std::chrono::milliseconds) override;
     void present(const Bitmap&, PresentScope) override;
     std::chrono::microseconds refreshInterval() const override;
@@ -37,7 +37,7 @@ private:
     explicit X11HackScreen(std::unique_ptr<Connection>);
     bool prepareImage(std::int32_t width, std::int32_t height);
     // Asks the window for its size and tells the session when it changed.
-    void followSize(SaverSession&);
+    void followSize(SaverControl&);
 
     std::unique_ptr<Connection> m_x;
     std::unique_ptr<Image> m_image;

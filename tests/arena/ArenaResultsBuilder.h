@@ -26,9 +26,23 @@ struct ResultsBuilder {
 
     // A finished run: per brain, the frame its last human fell (or `survived`) and
     // its humans at the end.
-    ResultsBuilder& finished(std::uint32_t seed, std::initializer_list<BrainResult> brains)
+    ResultsBuilder& finished(
+        std::uint32_t seed, std::initializer_list<std::pair<std::optional<std::int32_t>, std::int32_t>> brains)
     {
-        results.runs.push_back({ seed, RunOutcome::Finished, std::nullopt, "", brains });
+        RunResult run { seed, RunOutcome::Finished, std::nullopt, "", {} };
+        for (const auto& [fell, humans] : brains) {
+            BrainResult brain;
+            brain.lastHumanFell = fell;
+            brain.humansAtEnd = humans;
+            run.brains.push_back(brain);
+        }
+        results.runs.push_back(std::move(run));
+        return *this;
+    }
+    // The last run's brain at `index` forfeited at `frame`.
+    ResultsBuilder& forfeited(std::size_t index, std::int32_t frame, std::string what)
+    {
+        results.runs.back().brains[index].fault = BrainFault { frame, std::move(what) };
         return *this;
     }
     ResultsBuilder& spoiled(std::uint32_t seed, RunOutcome outcome, std::optional<std::string> culprit)

@@ -4,8 +4,8 @@
 #   - its files do not depend on --jobs, and four shards played through GNU
 #     parallel (and four tasks of the Slurm script) merge into exactly what one
 #     machine writes;
-#   - brains that crash, throw or never return spoil only their runs, which are
-#     named with a replay that reproduces them, and the arena still finishes;
+#   - brains that crash, throw or never return forfeit the runs they fault in, which
+#     finish without them and are named with a replay that reproduces the fault;
 #   - a pipe gets no progress bar; bad command lines and files fail cleanly.
 #   arena.sh ARENA RUNNER BASELINE LOOKOUT TEST_PLUGIN_FOLDER [WINE_PREFIX]
 # With a Wine prefix the arena is a Windows program and runs under Wine; the
@@ -98,25 +98,26 @@ if [ -z "$wine_prefix" ]; then
     same one.csv slurm.csv "one machine against the Slurm tasks"
 fi
 
-# 3. Misbehaving brains spoil only their runs.
-spoil() { # NAME PLUGIN OUTCOME ARGS...: the brain beside baseline; every run named
-    name="$1" plugin="$2" outcome="$3"
+# 3. Misbehaving brains forfeit the runs they fault in, and the runs still finish.
+forfeit() { # NAME PLUGIN WHAT ARGS...: the brain beside baseline; its faults named
+    name="$1" plugin="$2" what="$3"
     shift 3
     mkdir "$name"
     cp "$baseline" "$name/baseline.dll"
     cp "$plugins/$plugin.dll" "$name/$name.dll"
     play --brains "$name" $outbreak --frames 100 --csv "$name.csv" "$@" >"$name.txt" 2>"$name.err"
     [ $? = 0 ] || fail "$name: the arena did not finish: $(cat "$name.err")"
-    tr -d '\r' <"$name.csv" | grep -q ",$outcome,$name,\"\{0,1\}brain '$name' " \
-        || fail "$name: no run $outcome naming it: $(head -3 "$name.csv")"
-    grep -q "Spoiled runs.*$name" "$name.txt" || fail "$name: the summary does not say: $(cat "$name.txt")"
+    tr -d '\r' <"$name.csv" | grep -q "^[0-9]*,$name,.*,finished,,\"\{0,1\}faulted at frame [0-9]*: $what" \
+        || fail "$name: no run it forfeited by '$what': $(head -3 "$name.csv")"
+    grep -q "Forfeits.*$name [0-9]" "$name.txt" || fail "$name: the summary does not say: $(cat "$name.txt")"
+    grep -q "^All [0-9]* runs finished" "$name.txt" || fail "$name: a run was spoiled: $(cat "$name.txt")"
 }
-spoil sometimes test_brain_crashes_sometimes crashed --runs 8
-spoil thrower test_brain_throws threw --runs 2
-spoil looper test_brain_loops "timed out" --runs 2 --timeout 1
-finished=$(tr -d '\r' <sometimes.csv | grep -c ",finished,")
-[ "$finished" -gt 0 ] || fail "a brain that crashes in some runs spoiled all of them"
-replay=$(tr -d '\r' <sometimes.csv | grep ",crashed," | head -n 1 | sed 's/.*,\(shamblex-cli .*\)$/\1/')
+forfeit sometimes test_brain_crashes_sometimes "crashed" --runs 8
+forfeit thrower test_brain_throws "threw" --runs 2
+forfeit looper test_brain_loops "did not return" --runs 2 --timeout 1
+finished=$(tr -d '\r' <sometimes.csv | grep -c "^[0-9]*,sometimes,.*,finished,,,")
+[ "$finished" -gt 0 ] || fail "a brain that crashes in some runs forfeited all of them"
+replay=$(tr -d '\r' <sometimes.csv | grep "faulted at frame" | head -n 1 | sed 's/.*,\(shamblex-cli .*\)$/\1/')
 set -- $replay
 shift
 wine_run "$cli" "$@" >/dev/null 2>replay.err

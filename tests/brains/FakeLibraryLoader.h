@@ -39,7 +39,7 @@ public:
         return reinterpret_cast<void*>(*static_cast<ExecuteBrainFn*>(handle));
     }
     void release(Handle) override { --*loaded; }
-    std::string pathInFolder(const std::string&, const std::string& fileName) override { return fileName; }
+    std::string pathInFolder(const std::string&, const std::string& fileName) const override { return fileName; }
 };
 
 }

@@ -19,8 +19,8 @@ public:
     {
     }
 
-    void begin(SaverSession&) override { }
-    bool handleEvents(SaverSession&) override { return now < end; }
+    void begin(SaverControl&) override { }
+    bool handleEvents(SaverControl&) override { return now < end; }
     void waitForEvents(std::chrono::milliseconds wait) override
     {
         now += wait + stall;

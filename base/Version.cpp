@@ -1,0 +1,10 @@
+#include "base/Version.h"
+
+namespace shamblex {
+
+std::string_view shamblexVersion()
+{
+    return SHAMBLEX_VERSION;
+}
+
+}
