@@ -92,9 +92,14 @@ std::unique_ptr<Worker> Worker::start(const Setup& setup, std::string& error)
     ProcessOptions options;
     options.output = ChildOutput::Pipe;
     options.errors = ChildOutput::Pipe;
+#if !defined(_WIN32)
+    // (A Windows process needs its environment to start at all.)
     options.emptyEnvironment = setup.sandbox.enabled;
+#endif
     options.inherited = { childEnd.childHandle() };
     options.ownGroup = true;
+    options.confined = setup.sandbox.enabled;
+    options.memoryLimit = setup.sandbox.memoryLimit;
 #if defined(_WIN32)
     const std::string channelWord = std::to_string(childEnd.childHandle());
 #else

@@ -126,9 +126,10 @@ int serveSaver(WorkerContext& context)
         };
         switch (static_cast<Request>(request->type)) {
         case Request::Brains:
+            // No answer: the request that needs the files follows.
             if (!context.takeOffer(*request))
                 return 2;
-            break;
+            continue;
         case Request::Resize:
             if (!resize(session, *request))
                 return 2;

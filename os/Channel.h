@@ -82,10 +82,10 @@ private:
 
     NativeHandle m_handle = invalidHandle;
     NativeHandle m_peer = invalidHandle;
+    NativeHandle m_event = invalidHandle; // Windows: signals the end of an overlapped read
     // Only an adopted end (a worker's) takes handles from the other end: a host never
     // believes a number a worker sends is a handle of its own.
     bool m_acceptsHandles = false;
-    NativeHandle m_event = invalidHandle; // Windows: signals the end of an overlapped read
 };
 
 }

@@ -42,6 +42,13 @@ struct ProcessOptions {
     // every process it started. Windows: the child runs in a job object that ends
     // with this process, and kill() ends the job.
     bool ownGroup = false;
+    // Windows, with ownGroup: the job also keeps the child from starting processes,
+    // from the desktop, the clipboard, global atoms, system parameters and other
+    // processes' windows, and limits its memory (`memoryLimit` bytes, 0 none); the
+    // child runs with a restricted, low-integrity token where the system allows one.
+    // (On POSIX systems a child confines itself, before it runs anything foreign.)
+    bool confined = false;
+    std::uint64_t memoryLimit = 0;
 };
 
 // Another program run as a child: the video encoder fed through a pipe, a run of the

@@ -34,6 +34,32 @@ NativeHandle asNative(HANDLE handle)
     return handle == nullptr || handle == INVALID_HANDLE_VALUE ? invalidHandle : reinterpret_cast<NativeHandle>(handle);
 }
 
+// This process's token with every privilege but change-notify dropped and the low
+// integrity level, for a confined child; null where the system refuses one.
+HANDLE restrictedToken()
+{
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(),
+            TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT, &own))
+        return nullptr;
+    HANDLE restricted = nullptr;
+    BOOL made = CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE, 0, nullptr, 0, nullptr, 0, nullptr, &restricted);
+    CloseHandle(own);
+    if (!made)
+        return nullptr;
+    // S-1-16-4096: the low mandatory level.
+    SID_IDENTIFIER_AUTHORITY mandatory = SECURITY_MANDATORY_LABEL_AUTHORITY;
+    PSID low = nullptr;
+    if (AllocateAndInitializeSid(&mandatory, 1, SECURITY_MANDATORY_LOW_RID, 0, 0, 0, 0, 0, 0, 0, &low)) {
+        TOKEN_MANDATORY_LABEL label {};
+        label.Label.Attributes = SE_GROUP_INTEGRITY;
+        label.Label.Sid = low;
+        SetTokenInformation(restricted, TokenIntegrityLevel, &label, sizeof label + GetLengthSid(low));
+        FreeSid(low);
+    }
+    return restricted;
+}
+
 }
 
 void closeHandle(NativeHandle handle)
@@ -144,9 +170,17 @@ std::optional<Process::Failure> Process::start(const std::vector<std::string>& c
     char noEnvironment[2] = { 0, 0 };
     PROCESS_INFORMATION process {};
     std::string line = windowsCommandLine(command);
-    BOOL started = CreateProcessA(options.searchPath ? nullptr : command[0].c_str(), line.data(), nullptr, nullptr,
-        TRUE, flags, options.emptyEnvironment ? noEnvironment : nullptr, nullptr, &startup.StartupInfo, &process);
+    HANDLE token = options.confined ? restrictedToken() : nullptr;
+    BOOL started = token
+        ? CreateProcessAsUserA(token, options.searchPath ? nullptr : command[0].c_str(), line.data(), nullptr, nullptr,
+            TRUE, flags, options.emptyEnvironment ? noEnvironment : nullptr, nullptr, &startup.StartupInfo, &process)
+        : FALSE;
+    if (!started)
+        started = CreateProcessA(options.searchPath ? nullptr : command[0].c_str(), line.data(), nullptr, nullptr, TRUE,
+            flags, options.emptyEnvironment ? noEnvironment : nullptr, nullptr, &startup.StartupInfo, &process);
     DWORD code = GetLastError();
+    if (token)
+        CloseHandle(token);
     if (listed)
         DeleteProcThreadAttributeList(attributes);
     for (NativeHandle handle : options.inherited)
@@ -162,6 +196,20 @@ std::optional<Process::Failure> Process::start(const std::vector<std::string>& c
         if (job) {
             JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits {};
             limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            if (options.confined) {
+                limits.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_ACTIVE_PROCESS | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+                limits.BasicLimitInformation.ActiveProcessLimit = 1;
+                if (options.memoryLimit > 0) {
+                    limits.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+                    limits.ProcessMemoryLimit = static_cast<SIZE_T>(options.memoryLimit);
+                }
+                JOBOBJECT_BASIC_UI_RESTRICTIONS restrictions {};
+                restrictions.UIRestrictionsClass = JOB_OBJECT_UILIMIT_DESKTOP | JOB_OBJECT_UILIMIT_DISPLAYSETTINGS
+                    | JOB_OBJECT_UILIMIT_EXITWINDOWS | JOB_OBJECT_UILIMIT_GLOBALATOMS | JOB_OBJECT_UILIMIT_HANDLES
+                    | JOB_OBJECT_UILIMIT_READCLIPBOARD | JOB_OBJECT_UILIMIT_SYSTEMPARAMETERS
+                    | JOB_OBJECT_UILIMIT_WRITECLIPBOARD;
+                SetInformationJobObject(job, JobObjectBasicUIRestrictions, &restrictions, sizeof restrictions);
+            }
             SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
             AssignProcessToJobObject(job, process.hProcess);
             m_job = asNative(job);

@@ -47,6 +47,7 @@ struct Framework {
     WindowKind kind = WindowKind::FullScreen;
     shamblex::EndOnInput endOnInput;
     bool closeRequested = false;
+    SaverOpener opener;
 };
 
 Framework* frameworkOf(HWND window)
@@ -90,10 +91,11 @@ int runConfigurationDialog(HINSTANCE instance, std::optional<std::uint64_t> owne
     return result == -1 ? 1 : 0;
 }
 
-int runSaverWindow(HINSTANCE instance, WindowKind kind, HWND parent)
+int runSaverWindow(HINSTANCE instance, WindowKind kind, HWND parent, SaverOpener opener)
 {
     Framework framework;
     framework.kind = kind;
+    framework.opener = std::move(opener);
     fChildPreview = kind == WindowKind::Preview;
 
     WNDCLASSA windowClass {};
@@ -220,7 +222,13 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int runScreenSaver(HINSTANCE instance, const char* commandLine)
+const SaverOpener* saverOpenerOf(HWND window)
+{
+    Framework* framework = frameworkOf(window);
+    return framework && framework->opener ? &framework->opener : nullptr;
+}
+
+int runScreenSaver(HINSTANCE instance, const char* commandLine, SaverOpener opener)
 {
     hMainInstance = instance;
     shamblex::SaverInvocation command = shamblex::parseSaverCommandLine(commandLine ? commandLine : "");
@@ -231,15 +239,15 @@ int runScreenSaver(HINSTANCE instance, const char* commandLine)
         // Windows has managed saver passwords itself since Windows 95.
         return 0;
     case SaverAction::FullScreen:
-        return runSaverWindow(instance, WindowKind::FullScreen, nullptr);
+        return runSaverWindow(instance, WindowKind::FullScreen, nullptr, std::move(opener));
     case SaverAction::Preview: {
         HWND parent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(*command.window));
         if (!IsWindow(parent))
             return 2;
-        return runSaverWindow(instance, WindowKind::Preview, parent);
+        return runSaverWindow(instance, WindowKind::Preview, parent, std::move(opener));
     }
     case SaverAction::Window:
-        return runSaverWindow(instance, WindowKind::Ordinary, nullptr);
+        return runSaverWindow(instance, WindowKind::Ordinary, nullptr, std::move(opener));
     case SaverAction::Invalid:
         break;
     }

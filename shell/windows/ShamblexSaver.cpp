@@ -2,12 +2,14 @@
 // messages into calls on the saver session and shows what the frame step drew; the
 // configuration dialog holds no settings.
 //
-// Each saver window owns its session (kept in the window's user data from WM_CREATE
-// to WM_NCDESTROY), so nothing of the saver is global.
+// Each saver window owns its saver (kept in the window's user data from WM_CREATE to
+// WM_NCDESTROY), so nothing of the saver is global. Where the framework was given an
+// opener, the saver comes from it (brains in a worker); otherwise the window runs a
+// session of its own whose brains never load.
 #include "render/Bitmap.h"
-#include "hosting/PlatformLibraryLoader.h"
 #include "session/SaverSession.h"
 #include "session/SessionStart.h"
+#include "shell/windows/ScreenSaverFramework.h"
 
 #include <windows.h>
 
@@ -18,20 +20,29 @@
 
 namespace {
 
-using shamblex::SaverSession;
+using shamblex::SaverControl;
 
 constexpr UINT_PTR frameTimer = 0;
 
-// One saver window's session and the timer period it runs at.
+// One saver window's saver and the timer period it runs at.
 struct SaverWindow {
-    SaverSession session;
+    std::unique_ptr<SaverControl> saver;
     int timerPeriod = 0;
-
-    explicit SaverWindow(shamblex::SaverMode mode)
-        : session(mode, shamblex::makePlatformLibraryLoader())
-    {
-    }
 };
+
+// The saver a window's opener gives, or else one of the window's own whose brains
+// never load: no library is ever loaded in the window's own process.
+std::unique_ptr<SaverControl> openSaver(HWND window, shamblex::SaverMode mode)
+{
+    if (const SaverOpener* opener = saverOpenerOf(window)) {
+        if (auto saver = (*opener)(mode))
+            return saver;
+    }
+    auto session = std::make_unique<shamblex::SaverSession>(mode, nullptr);
+    // No options: the design's defaults, the built-in humans, the 5 ms timer.
+    (void)shamblex::startSession(*session, {});
+    return session;
+}
 
 SaverWindow* saverOf(HWND window)
 {
@@ -89,8 +100,8 @@ void presentDamage(HWND window, shamblex::Bitmap& frame)
 
 void followTimer(HWND window, SaverWindow& saver)
 {
-    if (saver.session.timerPeriod() != saver.timerPeriod) {
-        saver.timerPeriod = saver.session.timerPeriod();
+    if (saver.saver->timerPeriod() != saver.timerPeriod) {
+        saver.timerPeriod = saver.saver->timerPeriod();
         SetTimer(window, frameTimer, static_cast<UINT>(saver.timerPeriod), nullptr);
     }
 }
@@ -107,7 +118,7 @@ std::int32_t pointerY(LPARAM lParam)
 
 void handle(HWND window, SaverWindow& saver, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SaverSession& session = saver.session;
+    SaverControl& session = *saver.saver;
     switch (message) {
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -133,6 +144,8 @@ void handle(HWND window, SaverWindow& saver, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         session.tick();
         presentDamage(window, session.frame());
+        if (session.abandoned())
+            PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -164,9 +177,8 @@ void handle(HWND window, SaverWindow& saver, UINT message, WPARAM wParam, LPARAM
 LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CREATE && !saverOf(window)) {
-        auto saver = std::make_unique<SaverWindow>(modeOf(*reinterpret_cast<CREATESTRUCTA*>(lParam)));
-        // No options: the design's defaults, the built-in humans, the 5 ms timer.
-        (void)shamblex::startSession(saver->session, {});
+        auto saver = std::make_unique<SaverWindow>();
+        saver->saver = openSaver(window, modeOf(*reinterpret_cast<CREATESTRUCTA*>(lParam)));
         followTimer(window, *saver);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(saver.release()));
     } else if (SaverWindow* saver = saverOf(window)) {
