@@ -179,8 +179,8 @@ struct Started {
     std::string failure;
 };
 
-Started startWorker(const std::string& folder, std::vector<std::string> arguments, const SandboxSettings& sandbox,
-    Clock::time_point deadline)
+Started startWorker(const std::string& folder, const std::vector<SkippedBrain>& skipped,
+    std::vector<std::string> arguments, const SandboxSettings& sandbox, Clock::time_point deadline)
 {
     Started started;
     Worker::Setup setup;
@@ -188,6 +188,9 @@ Started startWorker(const std::string& folder, std::vector<std::string> argument
     setup.arguments = std::move(arguments);
     setup.sandbox = sandbox;
     setup.brainFolder = folder;
+    // What cannot play is left out of the folder the worker sees.
+    for (const SkippedBrain& file : skipped)
+        setup.withheld.insert(brainNameOf(file.fileName));
     setup.forwardOutput = false;
     started.worker = Worker::start(setup, started.failure);
     if (!started.worker)
@@ -236,7 +239,8 @@ Attempt attempt(const ArenaSetup& setup, std::uint32_t seed, const std::vector<B
 {
     Attempt result;
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(setup.timeoutSeconds);
-    Started started = startWorker(setup.brainsFolder, orders(setup, seed, setup.frames, forfeits), sandbox, deadline);
+    Started started
+        = startWorker(setup.brainsFolder, setup.skipped, orders(setup, seed, setup.frames, forfeits), sandbox, deadline);
     if (!started.listing) {
         if (started.worker && started.worker->fault() && !started.worker->fault()->brain.empty()) {
             result.fault = started.worker->fault();
@@ -283,6 +287,24 @@ Attempt attempt(const ArenaSetup& setup, std::uint32_t seed, const std::vector<B
     WireReader in(answer->payload);
     if (answer->type == static_cast<std::uint32_t>(worker::Answer::Result))
         result.played = readPlayed(in, setup.brainNames.size(), setup.frames);
+    // The result counts only from a worker that then ends as a worker ends: a brain
+    // could forge a result and exit.
+    if (result.played) {
+        auto done = worker.await(wait);
+        const std::vector<std::uint8_t> none;
+        WireReader last(done ? done->payload : none);
+        auto status = last.i32();
+        if (!done || done->type != static_cast<std::uint32_t>(worker::Answer::Done) || !last.complete()
+            || !worker.finished(*status)) {
+            result.played.reset();
+            if (!worker.fault())
+                worker.condemn("ended its run with what no worker answers");
+            result.fault = worker.fault();
+            if (result.fault->brain.empty())
+                result.spoiled = spoiled(seed, RunOutcome::Crashed, std::nullopt, result.fault->describe());
+            return result;
+        }
+    }
     if (!result.played) {
         worker.condemn("sent a result that is no result of a run");
         result.fault = worker.fault();
@@ -298,20 +320,33 @@ std::variant<BrainListing, std::string> listBrains(
     const std::string& folder, const SandboxSettings& sandbox, std::int32_t timeoutSeconds)
 {
     // The worker loads the brains as a run will (a run of no frames), so that a brain
-    // that passes the file check but does not load is found before any run.
+    // that passes the file check but does not load is found before any run; one whose
+    // start-up code faults cannot play, and the listing starts again without it.
     const std::int32_t seconds = std::min(timeoutSeconds, listingSeconds);
     ArenaSetup probe;
     probe.brainsFolder = folder;
-    Started started = startWorker(folder, orders(probe, 1, 0, {}), sandbox,
-        Clock::now() + std::chrono::seconds(seconds));
-    if (!started.listing)
-        return started.failure;
-    BrainListing listing = std::move(*started.listing);
-    for (const std::string& name : listing.names) {
-        const auto* digest = started.worker->shelf().digestOf(name + ".dll");
-        listing.digests.push_back(digest ? hexText(*digest) : std::string());
+    std::vector<SkippedBrain> faulted;
+    for (;;) {
+        Started started = startWorker(folder, faulted, orders(probe, 1, 0, {}), sandbox,
+            Clock::now() + std::chrono::seconds(seconds));
+        if (!started.listing) {
+            const std::optional<WorkerFault> fault = started.worker ? started.worker->fault() : std::nullopt;
+            if (fault && !fault->brain.empty() && fault->frame == loadingFrame) {
+                faulted.push_back({ fault->fileName, fault->what + " while it was loaded" });
+                continue;
+            }
+            return started.failure;
+        }
+        BrainListing listing = std::move(*started.listing);
+        for (const std::string& name : listing.names) {
+            const auto* digest = started.worker->shelf().digestOf(name + ".dll");
+            listing.digests.push_back(digest ? hexText(*digest) : std::string());
+        }
+        listing.skipped.insert(listing.skipped.end(), faulted.begin(), faulted.end());
+        std::sort(listing.skipped.begin(), listing.skipped.end(),
+            [](const SkippedBrain& a, const SkippedBrain& b) { return a.fileName < b.fileName; });
+        return listing;
     }
-    return listing;
 }
 
 RunResult playRun(const ArenaSetup& setup, std::uint32_t seed, const SandboxSettings& sandbox, const std::atomic<bool>* cancel)

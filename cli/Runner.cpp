@@ -281,6 +281,8 @@ int runInWorker(const RunOptions& options, std::span<const std::string_view> arg
         worker->condemn("ended its run with what no worker answers");
         return fail();
     }
+    if (!worker->finished(*status))
+        return fail();
     if (*status == stoppedStatus)
         return files.finish() ? interruptStatus(interrupt == Interrupt::None ? Interrupt::Interrupted : interrupt) : 1;
     if (*status != 0) {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <link.h>
+#include <linux/seccomp.h>
 #include <linux/landlock.h>
 #include <sched.h>
 #include <seccomp.h>
@@ -174,9 +175,13 @@ std::optional<std::string> filterSystemCalls()
     // The terminal may be asked whether it is one, never fed keystrokes (TIOCSTI).
     for (unsigned long request : { static_cast<unsigned long>(TCGETS), static_cast<unsigned long>(FIONREAD) })
         seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(ioctl), 1, SCMP_A1(SCMP_CMP_EQ, request));
-    // A thread may name itself.
-    for (int option : { PR_SET_NAME, PR_GET_NAME })
+    // A thread may name itself, and may confine itself further (the worker guards
+    // its channel so), but not another thread: no filter synchronised across threads.
+    for (int option : { PR_SET_NAME, PR_GET_NAME, PR_SET_NO_NEW_PRIVS })
         seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prctl), 1, SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(option)));
+    seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(seccomp), 2, SCMP_A0(SCMP_CMP_EQ, SECCOMP_SET_MODE_FILTER),
+        SCMP_A1(SCMP_CMP_MASKED_EQ, SECCOMP_FILTER_FLAG_TSYNC, 0));
+    seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(seccomp), 1, SCMP_A0(SCMP_CMP_EQ, SECCOMP_GET_ACTION_AVAIL));
 
     int loaded = seccomp_load(filter);
     seccomp_release(filter);
@@ -206,10 +211,14 @@ void recordWorkerEndings(WorkerControl& block)
 std::vector<std::string> enterSandbox(const SandboxSettings& settings, std::int64_t host)
 {
     std::vector<std::string> notes;
-    // The worker never outlives its host, even one killed at once.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (host > 0 && getppid() != static_cast<pid_t>(host))
-        _exit(1);
+    // The worker never outlives its host, even one killed at once. (Set again below:
+    // a new user namespace clears it.)
+    auto followHost = [host] {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (host > 0 && getppid() != static_cast<pid_t>(host))
+            _exit(1);
+    };
+    followHost();
     if (!settings.enabled)
         return notes;
     // A session of its own: no terminal to inject keystrokes into.
@@ -227,6 +236,7 @@ std::vector<std::string> enterSandbox(const SandboxSettings& settings, std::int6
     if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0 && unshare(CLONE_NEWNET) != 0)
         notes.push_back("no network namespace of its own (" + std::string(std::strerror(errno))
             + "); the system call filter keeps the network out");
+    followHost();
     prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
     if (auto note = restrictFiles(settings.landlockLimit))
         notes.push_back(*note);
@@ -236,6 +246,27 @@ std::vector<std::string> enterSandbox(const SandboxSettings& settings, std::int6
         _exit(1);
     }
     return notes;
+}
+
+void guardDescriptor(NativeHandle descriptor)
+{
+    scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ALLOW);
+    if (!filter)
+        return;
+    const auto guarded = static_cast<scmp_datum_t>(descriptor);
+    for (int call : { SCMP_SYS(read), SCMP_SYS(write), SCMP_SYS(readv), SCMP_SYS(writev), SCMP_SYS(pread64),
+             SCMP_SYS(pwrite64), SCMP_SYS(recvmsg), SCMP_SYS(sendmsg), SCMP_SYS(recvfrom), SCMP_SYS(sendto),
+             SCMP_SYS(close), SCMP_SYS(dup), SCMP_SYS(dup2), SCMP_SYS(dup3), SCMP_SYS(fcntl), SCMP_SYS(ioctl),
+             SCMP_SYS(shutdown), SCMP_SYS(lseek) })
+        seccomp_rule_add(filter, SCMP_ACT_TRAP, call, 1, SCMP_A0(SCMP_CMP_EQ, guarded));
+    // Nor may another descriptor be put in its place.
+    for (int call : { SCMP_SYS(dup2), SCMP_SYS(dup3) })
+        seccomp_rule_add(filter, SCMP_ACT_TRAP, call, 1, SCMP_A1(SCMP_CMP_EQ, guarded));
+    if (seccomp_load(filter) != 0) {
+        std::fprintf(stderr, "shamblex worker: the channel could not be guarded\n");
+        _exit(1);
+    }
+    seccomp_release(filter);
 }
 
 std::optional<std::pair<std::uint64_t, std::uint64_t>> codeRangeOf(void* handle)

@@ -33,6 +33,11 @@ void recordWorkerEndings(WorkerControl&);
 // or nothing. Features the system lacks are skipped; the lines returned say which.
 std::vector<std::string> enterSandbox(const SandboxSettings&, std::int64_t host);
 
+// From now on the calling thread (and every thread it starts) may not read, write,
+// duplicate, replace or close the descriptor: only threads started before may use it.
+// Where the system has no such filter, nothing changes.
+void guardDescriptor(NativeHandle);
+
 // After a brain library loaded: where its code lies, so that a crash there outside a
 // call is laid at its door. `handle` is the loader's handle.
 std::optional<std::pair<std::uint64_t, std::uint64_t>> codeRangeOf(void* handle);

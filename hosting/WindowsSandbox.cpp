@@ -43,6 +43,10 @@ std::vector<std::string> enterSandbox(const SandboxSettings&, std::int64_t)
     return {};
 }
 
+void guardDescriptor(NativeHandle)
+{
+}
+
 std::optional<std::pair<std::uint64_t, std::uint64_t>> codeRangeOf(void* handle)
 {
     // A module's handle is its base address; its headers give its size.

@@ -262,6 +262,19 @@ std::optional<ChannelMessage> Worker::await(const Wait& wait)
     }
 }
 
+bool Worker::finished(std::int32_t status)
+{
+    if (m_fault)
+        return false;
+    m_channel.close();
+    Process::Ending ending = m_process.waitUntil(Clock::now() + std::chrono::seconds(5));
+    const bool clean = ending.kind == Process::Ending::Kind::Exited && static_cast<std::int32_t>(ending.code) == status
+        && control().call.brain.load() == nullptr;
+    if (!clean)
+        judge(ending, ending.kind == Process::Ending::Kind::Exited ? "called exit" : endingText(ending), false, false);
+    return clean;
+}
+
 void Worker::condemn(const std::string& what)
 {
     endNow(what, false, false);

@@ -85,6 +85,11 @@ public:
     // The worker's next answer; none when it is gone or at fault (fault() says why).
     std::optional<ChannelMessage> await(const Wait&);
 
+    // After the worker said it is done with `status`: waits for it to end and checks
+    // that it ended so, outside any brain call. False, with the fault, when it did not
+    // (a brain that forged the worker's last words and then exited).
+    bool finished(std::int32_t status);
+
     // Hands the worker the brain files of a new scan of the folder.
     bool offerBrains(const std::string& folder, const std::set<std::string>& withheld);
 

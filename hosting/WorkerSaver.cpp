@@ -46,6 +46,7 @@ bool resize(SaverSession& session, ChannelMessage& request)
     auto memory = SharedMemory::map(std::move(request.handles.front()), size, error);
     if (!memory)
         return false;
+    memory->closeHandle();
     auto shared = std::make_shared<SharedMemory>(std::move(*memory));
     PixelMemory pixels { static_cast<std::uint8_t*>(shared->data()), size, shared };
     return session.resize(*clientWidth, *clientHeight, *windowWidth, *windowHeight, std::move(pixels));

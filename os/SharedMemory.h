@@ -30,6 +30,9 @@ public:
     void* data() const { return m_data; }
     std::size_t size() const { return m_size; }
     NativeHandle handle() const { return m_handle.get(); }
+    // Closes the handle; the mapping stays. What no longer holds the handle cannot be
+    // written through it (a brain's write() to every descriptor it has).
+    void closeHandle() { m_handle.reset(); }
     bool isEmpty() const { return m_data == nullptr; }
 
 private:

@@ -6,11 +6,12 @@ set -eu
 # Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2 and Xlib,
 # nlohmann/json for the arena's files, libseccomp for the brain worker's sandbox.
 # End-to-end tests: a virtual X server, input and screenshot tools, a foreign window,
-# ffmpeg for videos, GNU parallel for the arena's shards.
+# ffmpeg for videos, GNU parallel for the arena's shards, netcat as the listener a
+# hostile brain must not reach.
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
     nlohmann-json3-dev libseccomp-dev
-    xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel mingw-w64 wine wine64"
+    xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd mingw-w64 wine wine64"
 
 missing=""
 for package in $packages; do

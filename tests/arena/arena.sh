@@ -114,7 +114,7 @@ forfeit() { # NAME PLUGIN WHAT ARGS...: the brain beside baseline; its faults na
 }
 forfeit sometimes test_brain_crashes_sometimes "crashed" --runs 8
 forfeit thrower test_brain_throws "threw" --runs 2
-forfeit looper test_brain_loops "did not return" --runs 2 --timeout 1
+forfeit looper test_brain_loops "did not return" --runs 2 --timeout 2
 finished=$(tr -d '\r' <sometimes.csv | grep -c "^[0-9]*,sometimes,.*,finished,,,")
 [ "$finished" -gt 0 ] || fail "a brain that crashes in some runs forfeited all of them"
 replay=$(tr -d '\r' <sometimes.csv | grep "faulted at frame" | head -n 1 | sed 's/.*,\(shamblex-cli .*\)$/\1/')
