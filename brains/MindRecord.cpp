@@ -9,17 +9,9 @@ namespace {
 
 static_assert(sizeof(BrainRecord::memory) == brainMemoryBytes);
 
-void putSight(const SightReport& from, SightRecord& to)
-{
-    to.seenKind = from.seenKind;
-    to.distance = from.distance;
-    to.peerCounter = from.peerCounter;
-    to.seenSerial = from.seenSerial;
-    to.sameBrain = from.sameBrain;
-    to.seenPanicked = from.seenPanicked;
-}
-
-void takeSight(const SightRecord& from, SightReport& to)
+// The same six fields each way, between the aligned report and the packed record.
+template<typename From, typename To>
+void copySight(const From& from, To& to)
 {
     to.seenKind = from.seenKind;
     to.distance = from.distance;
@@ -35,9 +27,9 @@ void putIntoRecord(BeingMind& mind, BrainRecord& record)
 {
     record.lookDirection = mind.lookDirection;
     record.moveDirection = mind.moveDirection;
-    putSight(mind.sightLeft, record.sightLeft);
-    putSight(mind.sightAhead, record.sightAhead);
-    putSight(mind.sightRight, record.sightRight);
+    copySight(mind.sightLeft, record.sightLeft);
+    copySight(mind.sightAhead, record.sightAhead);
+    copySight(mind.sightRight, record.sightRight);
     record.panicked = mind.panicked;
     record.panicCounter = mind.panicCounter;
     std::memcpy(record.memory, mind.memory.data(), brainMemoryBytes);
@@ -53,9 +45,9 @@ void takeFromRecord(BrainRecord& record, BeingMind& mind, std::size_t maximumTex
 {
     // A brain may write anything in the sights; the next call takes them afresh, but
     // what it left is the mind's until then.
-    takeSight(record.sightLeft, mind.sightLeft);
-    takeSight(record.sightAhead, mind.sightAhead);
-    takeSight(record.sightRight, mind.sightRight);
+    copySight(record.sightLeft, mind.sightLeft);
+    copySight(record.sightAhead, mind.sightAhead);
+    copySight(record.sightRight, mind.sightRight);
     mind.lookDirection = record.lookDirection;
     mind.moveDirection = record.moveDirection;
     mind.panicked = record.panicked;

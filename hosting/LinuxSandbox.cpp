@@ -5,12 +5,15 @@
 #include "hosting/Sandbox.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <link.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <linux/landlock.h>
 #include <sched.h>
@@ -22,6 +25,53 @@
 #include <termios.h>
 #include <unistd.h>
 #include <ucontext.h>
+
+#if defined(__x86_64__)
+// The one instruction a brain worker's channel may be used from: a system call
+// made with the number and six arguments in the calling convention's registers,
+// answering the result or minus the error number.
+extern "C" long shamblex_pinned_system_call(long, long, long, long, long, long, long);
+extern "C" char shamblex_pinned_system_call_return;
+asm(R"(
+    .text
+    .globl shamblex_pinned_system_call
+    .type shamblex_pinned_system_call, @function
+shamblex_pinned_system_call:
+    mov %rdi, %rax
+    mov %rsi, %rdi
+    mov %rdx, %rsi
+    mov %rcx, %rdx
+    mov %r8, %r10
+    mov %r9, %r8
+    mov 8(%rsp), %r9
+    syscall
+    .globl shamblex_pinned_system_call_return
+shamblex_pinned_system_call_return:
+    ret
+    .size shamblex_pinned_system_call, .-shamblex_pinned_system_call
+)");
+#elif defined(__aarch64__)
+extern "C" long shamblex_pinned_system_call(long, long, long, long, long, long, long);
+extern "C" char shamblex_pinned_system_call_return;
+asm(R"(
+    .text
+    .globl shamblex_pinned_system_call
+    .type shamblex_pinned_system_call, %function
+shamblex_pinned_system_call:
+    mov x8, x0
+    mov x0, x1
+    mov x1, x2
+    mov x2, x3
+    mov x3, x4
+    mov x4, x5
+    mov x5, x6
+    svc #0
+    .globl shamblex_pinned_system_call_return
+shamblex_pinned_system_call_return:
+    ret
+    .size shamblex_pinned_system_call, .-shamblex_pinned_system_call
+)");
+#endif
 
 namespace shamblex {
 
@@ -248,25 +298,98 @@ std::vector<std::string> enterSandbox(const SandboxSettings& settings, std::int6
     return notes;
 }
 
-void guardDescriptor(NativeHandle descriptor)
+PinnedSystemCall pinnedSystemCall()
 {
-    scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ALLOW);
-    if (!filter)
-        return;
-    const auto guarded = static_cast<scmp_datum_t>(descriptor);
-    for (int call : { SCMP_SYS(read), SCMP_SYS(write), SCMP_SYS(readv), SCMP_SYS(writev), SCMP_SYS(pread64),
-             SCMP_SYS(pwrite64), SCMP_SYS(recvmsg), SCMP_SYS(sendmsg), SCMP_SYS(recvfrom), SCMP_SYS(sendto),
-             SCMP_SYS(close), SCMP_SYS(dup), SCMP_SYS(dup2), SCMP_SYS(dup3), SCMP_SYS(fcntl), SCMP_SYS(ioctl),
-             SCMP_SYS(shutdown), SCMP_SYS(lseek) })
-        seccomp_rule_add(filter, SCMP_ACT_TRAP, call, 1, SCMP_A0(SCMP_CMP_EQ, guarded));
-    // Nor may another descriptor be put in its place.
-    for (int call : { SCMP_SYS(dup2), SCMP_SYS(dup3) })
-        seccomp_rule_add(filter, SCMP_ACT_TRAP, call, 1, SCMP_A1(SCMP_CMP_EQ, guarded));
-    if (seccomp_load(filter) != 0) {
-        std::fprintf(stderr, "shamblex worker: the channel could not be guarded\n");
+#if defined(__x86_64__) || defined(__aarch64__)
+    return shamblex_pinned_system_call;
+#else
+    return nullptr;
+#endif
+}
+
+void pinDescriptor(NativeHandle descriptor)
+{
+#if defined(__x86_64__) || defined(__aarch64__)
+    // A program of BPF, written by hand since libseccomp cannot compare the address of
+    // the calling instruction: for each call that takes a descriptor first, one of
+    // this descriptor is allowed only from the pinned instruction; dup2 and dup3 may
+    // not put another descriptor in its place either.
+    const auto address = reinterpret_cast<std::uint64_t>(&shamblex_pinned_system_call_return);
+    const auto low = static_cast<std::uint32_t>(address);
+    const auto high = static_cast<std::uint32_t>(address >> 32);
+    const auto pinned = static_cast<std::uint32_t>(descriptor);
+    constexpr std::uint32_t ipLow = offsetof(seccomp_data, instruction_pointer);
+    constexpr std::uint32_t ipHigh = ipLow + 4;
+    constexpr std::uint32_t firstArgument = offsetof(seccomp_data, args);
+    constexpr std::uint32_t secondArgument = firstArgument + 8;
+    // Calls that name a descriptor first; dup2 and dup3 also name one second, which
+    // they would put in its place.
+    const long byFirst[] = { SYS_read, SYS_write, SYS_readv, SYS_writev, SYS_pread64, SYS_pwrite64, SYS_recvmsg,
+        SYS_sendmsg, SYS_recvfrom, SYS_sendto, SYS_close, SYS_dup, SYS_fcntl, SYS_ioctl, SYS_shutdown, SYS_lseek,
+        SYS_ppoll,
+#if defined(__x86_64__)
+        SYS_poll,
+#endif
+    };
+    const long bySecond[] = { SYS_dup3,
+#if defined(__x86_64__)
+        SYS_dup2,
+#endif
+    };
+    const std::size_t firstCount = sizeof byFirst / sizeof byFirst[0];
+    const std::size_t secondCount = sizeof bySecond / sizeof bySecond[0];
+    std::vector<sock_filter> program;
+    auto add = [&](sock_filter instruction) { program.push_back(instruction); };
+#if defined(__x86_64__)
+    constexpr std::uint32_t machine = AUDIT_ARCH_X86_64;
+#else
+    constexpr std::uint32_t machine = AUDIT_ARCH_AARCH64;
+#endif
+    // Another machine's calls (the 32-bit ones on x86-64) are the first filter's to refuse.
+    add(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)));
+    add(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, machine, 1, 0));
+    add(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    add(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)));
+    // The blocks that follow the comparisons, in order:
+    //   allow:       RET ALLOW                                  (1)
+    //   second:      LD arg1; JEQ pinned -> pinned, else first  (2)
+    //   first:       LD arg0; JEQ pinned -> pinned, else allow2 (2)
+    //   allow2:      RET ALLOW                                  (1)
+    //   pinned:      LD ip low; JEQ; LD ip high; JEQ; ALLOW; TRAP (6)
+    // A comparison at index k (counted from the first) jumps forward by the distance
+    // to its block, less one.
+    const std::size_t comparisons = secondCount + firstCount;
+    for (std::size_t k = 0; k < secondCount; ++k) {
+        auto toSecond = static_cast<std::uint8_t>(comparisons - k - 1 + 1);
+        add(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(bySecond[k]), toSecond, 0));
+    }
+    for (std::size_t k = secondCount; k < comparisons; ++k) {
+        auto toFirst = static_cast<std::uint8_t>(comparisons - k - 1 + 1 + 2);
+        add(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(byFirst[k - secondCount]), toFirst, 0));
+    }
+    add(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    // second: the descriptor put in the channel's place; on to the first otherwise
+    add(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, secondArgument));
+    add(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, pinned, 3, 0));
+    // first: the kernel reads a descriptor as a 32-bit int
+    add(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, firstArgument));
+    add(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, pinned, 1, 0));
+    add(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    // pinned: allowed from the pinned instruction only
+    add(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, ipLow));
+    add(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, low, 0, 3));
+    add(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, ipHigh));
+    add(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, high, 0, 1));
+    add(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    add(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP));
+    sock_fprog filter { static_cast<unsigned short>(program.size()), program.data() };
+    if (syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &filter) != 0) {
+        std::fprintf(stderr, "shamblex worker: the channel could not be guarded: %s\n", std::strerror(errno));
         _exit(1);
     }
-    seccomp_release(filter);
+#else
+    (void)descriptor;
+#endif
 }
 
 std::optional<std::pair<std::uint64_t, std::uint64_t>> codeRangeOf(void* handle)

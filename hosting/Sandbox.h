@@ -33,10 +33,14 @@ void recordWorkerEndings(WorkerControl&);
 // or nothing. Features the system lacks are skipped; the lines returned say which.
 std::vector<std::string> enterSandbox(const SandboxSettings&, std::int64_t host);
 
-// From now on the calling thread (and every thread it starts) may not read, write,
-// duplicate, replace or close the descriptor: only threads started before may use it.
-// Where the system has no such filter, nothing changes.
-void guardDescriptor(NativeHandle);
+// From now on the descriptor may be read, written, duplicated, replaced or closed only
+// through the one system-call instruction that pinnedSystemCall() makes its calls
+// with: brain code calling the C library, or a system call instruction of its own, is
+// refused (SIGSYS names the call). Where this program knows no such instruction for
+// the machine, nothing changes, and pinnedSystemCall() is null.
+void pinDescriptor(NativeHandle);
+using PinnedSystemCall = long (*)(long number, long, long, long, long, long, long);
+PinnedSystemCall pinnedSystemCall();
 
 // After a brain library loaded: where its code lies, so that a crash there outside a
 // call is laid at its door. `handle` is the loader's handle.

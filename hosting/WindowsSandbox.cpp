@@ -43,8 +43,13 @@ std::vector<std::string> enterSandbox(const SandboxSettings&, std::int64_t)
     return {};
 }
 
-void guardDescriptor(NativeHandle)
+void pinDescriptor(NativeHandle)
 {
+}
+
+PinnedSystemCall pinnedSystemCall()
+{
+    return nullptr;
 }
 
 std::optional<std::pair<std::uint64_t, std::uint64_t>> codeRangeOf(void* handle)

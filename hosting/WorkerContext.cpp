@@ -5,11 +5,7 @@
 #include "hosting/WorkerSaver.h"
 #include "session/CommandLineNumbers.h"
 
-#include <condition_variable>
 #include <cstdio>
-#include <functional>
-#include <mutex>
-#include <thread>
 #include <cstdlib>
 #include <limits>
 
@@ -78,83 +74,9 @@ std::optional<Hello> readHello(const ChannelMessage& message)
 
 }
 
-// Does the channel's reading and writing for the worker's main thread, on a thread of
-// its own when the channel is guarded: one operation at a time, handed over and
-// waited for, so that messages keep their order.
-class WorkerContext::Courier {
-public:
-    Courier(Channel channel, bool ownThread)
-        : m_channel(std::move(channel))
-    {
-        if (ownThread)
-            m_thread = std::thread([this] { serve(); });
-    }
-    ~Courier()
-    {
-        if (!m_thread.joinable())
-            return;
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-    Courier(const Courier&) = delete;
-    Courier& operator=(const Courier&) = delete;
-
-    bool send(Answer type, std::span<const std::uint8_t> payload)
-    {
-        return perform([&] { return m_channel.send(static_cast<std::uint32_t>(type), payload); });
-    }
-    bool receive(ChannelMessage& message)
-    {
-        return perform([&] { return m_channel.receive(message, maximumMessage) == ChannelStatus::Received; });
-    }
-
-private:
-    bool perform(std::function<bool()> operation)
-    {
-        if (!m_thread.joinable())
-            return operation();
-        std::unique_lock lock(m_mutex);
-        m_operation = std::move(operation);
-        m_done = false;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_done; });
-        return m_result;
-    }
-    void serve()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_changed.wait(lock, [this] { return m_stopping || m_operation; });
-            if (m_stopping)
-                return;
-            auto operation = std::move(m_operation);
-            m_operation = nullptr;
-            lock.unlock();
-            bool result = operation();
-            lock.lock();
-            m_result = result;
-            m_done = true;
-            m_changed.notify_all();
-        }
-    }
-
-    Channel m_channel;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::function<bool()> m_operation;
-    bool m_done = false;
-    bool m_result = false;
-    bool m_stopping = false;
-};
-
-WorkerContext::WorkerContext(Channel channel, bool guarded, SharedMemory control, Role role,
-    std::vector<std::string> arguments, std::optional<SessionStart> start, std::unique_ptr<OfferedLibraryLoader> loader)
-    : m_courier(std::make_unique<Courier>(std::move(channel), guarded))
+WorkerContext::WorkerContext(Channel channel, SharedMemory control, Role role, std::vector<std::string> arguments,
+    std::optional<SessionStart> start, std::unique_ptr<OfferedLibraryLoader> loader)
+    : m_channel(std::move(channel))
     , m_control(std::move(control))
     , m_role(role)
     , m_arguments(std::move(arguments))
@@ -164,7 +86,6 @@ WorkerContext::WorkerContext(Channel channel, bool guarded, SharedMemory control
 {
 }
 
-WorkerContext::~WorkerContext() = default;
 
 std::unique_ptr<LibraryLoader> WorkerContext::takeLoader()
 {
@@ -182,7 +103,7 @@ bool WorkerContext::takeOffer(ChannelMessage& message)
 
 bool WorkerContext::send(Answer type, std::span<const std::uint8_t> payload)
 {
-    return m_courier->send(type, payload);
+    return m_channel.send(static_cast<std::uint32_t>(type), payload);
 }
 
 void WorkerContext::report(std::string_view line)
@@ -195,7 +116,7 @@ void WorkerContext::report(std::string_view line)
 std::optional<ChannelMessage> WorkerContext::nextRequest()
 {
     ChannelMessage message;
-    if (!m_courier->receive(message))
+    if (m_channel.receive(message, maximumMessage) != ChannelStatus::Received)
         return std::nullopt;
     return message;
 }
@@ -227,6 +148,12 @@ void serveIfWorker(int argc, char** argv, const Roles& roles)
     placeBrainCallState(&block->call);
     recordWorkerEndings(*block);
     std::vector<std::string> notes = enterSandbox(hello->sandbox, static_cast<std::int64_t>(*host));
+    // Brains are kept off the channel: only the worker's own pinned instruction may
+    // read, write or close it.
+    if (hello->sandbox.enabled && pinnedSystemCall()) {
+        channel.setSystemCall(pinnedSystemCall());
+        pinDescriptor(channel.childHandle());
+    }
 
     auto loader = std::make_unique<OfferedLibraryLoader>(makePlatformLibraryLoader());
     loader->onLoaded([block](std::int32_t library, void* handle) {
@@ -245,13 +172,8 @@ void serveIfWorker(int argc, char** argv, const Roles& roles)
     if (!loader->take(std::move(hello->offer), std::move(copies)))
         end(2);
 
-    // The courier starts before the guard: it alone may use the channel from then on.
-    const NativeHandle channelHandle = channel.childHandle();
-    const bool guarded = hello->sandbox.enabled;
-    WorkerContext context(std::move(channel), guarded, std::move(*control), hello->role, std::move(hello->arguments),
+    WorkerContext context(std::move(channel), std::move(*control), hello->role, std::move(hello->arguments),
         std::move(hello->start), std::move(loader));
-    if (guarded)
-        guardDescriptor(channelHandle);
     for (const std::string& note : notes)
         context.report("sandbox: " + note);
     int status = 2;

@@ -21,14 +21,8 @@ namespace shamblex::worker {
 // and the loader that loads only the brain files the host handed over.
 class WorkerContext {
 public:
-    // With `guarded`, the channel is kept out of the brains' reach: a thread of its own
-    // (the courier) does all the channel's reading and writing, and every other thread
-    // (this one, and every thread a brain starts) may not touch the channel's
-    // descriptor at all, so that no brain can write into it, read the host's requests
-    // or close it.
-    WorkerContext(Channel, bool guarded, SharedMemory control, Role, std::vector<std::string> arguments,
+    WorkerContext(Channel, SharedMemory control, Role, std::vector<std::string> arguments,
         std::optional<SessionStart>, std::unique_ptr<OfferedLibraryLoader>);
-    ~WorkerContext();
 
     Role role() const { return m_role; }
     const std::vector<std::string>& arguments() const { return m_arguments; }
@@ -54,9 +48,7 @@ public:
     bool stopRequested() { return control().stopRequested.load(std::memory_order_relaxed) != 0; }
 
 private:
-    class Courier;
-
-    std::unique_ptr<Courier> m_courier;
+    Channel m_channel;
     SharedMemory m_control;
     Role m_role;
     std::vector<std::string> m_arguments;

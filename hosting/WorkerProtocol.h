@@ -33,7 +33,7 @@ enum class Request : std::uint32_t {
     Hello = 1, // the role, its setup, the sandbox, the brains; handles: the control block, brain files
     Brains, // the brain files of a new scan, before a reload (no answer)
     Resize, // the client and window sizes; handle: the new frame
-    Tick,
+    Tick, // this many ticks
     Character,
     PointerMoved,
     LeftButton,

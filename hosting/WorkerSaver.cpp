@@ -11,6 +11,8 @@ namespace shamblex::worker {
 namespace {
 
 constexpr std::int32_t maximumSide = 1 << 16;
+// The most ticks one request asks for.
+constexpr std::uint32_t maximumTicks = 64;
 
 SaverState stateOf(const SaverSession& session)
 {
@@ -135,9 +137,14 @@ int serveSaver(WorkerContext& context)
             if (!resize(session, *request))
                 return 2;
             break;
-        case Request::Tick:
-            session.tick();
+        case Request::Tick: {
+            auto count = in.within(in.u32(), 1u, maximumTicks);
+            if (!in.complete())
+                return 2;
+            for (std::uint32_t i = 0; i < *count; ++i)
+                session.tick();
             break;
+        }
         case Request::Character: {
             auto typed = in.u8();
             if (!in.complete())

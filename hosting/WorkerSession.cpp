@@ -119,27 +119,61 @@ std::optional<ChannelMessage> WorkerSession::awaitAnswer()
     return m_worker->await(wait);
 }
 
-void WorkerSession::call(worker::Request type, const WireWriter& message, std::vector<NativeHandle> handles)
+bool WorkerSession::takeState()
 {
-    if (m_abandoned)
-        return;
-    if (!m_worker || !m_worker->alive()) {
-        recover();
-        return;
+    if (auto answer = awaitAnswer()) {
+        WireReader in(answer->payload);
+        auto state = answer->type == static_cast<std::uint32_t>(worker::Answer::State) ? worker::readState(in)
+                                                                                         : std::nullopt;
+        if (state && in.complete()) {
+            m_state = *state;
+            return true;
+        }
+        m_worker->condemn("answered with what no worker answers");
     }
-    if (m_worker->request(type, message, std::move(handles))) {
-        if (auto answer = awaitAnswer()) {
-            WireReader in(answer->payload);
-            auto state = answer->type == static_cast<std::uint32_t>(worker::Answer::State) ? worker::readState(in)
-                                                                                             : std::nullopt;
-            if (state && in.complete()) {
-                m_state = *state;
-                return;
-            }
-            m_worker->condemn("answered with what no worker answers");
+    return false;
+}
+
+bool WorkerSession::settle()
+{
+    for (; m_unanswered > 0; --m_unanswered) {
+        if (!takeState()) {
+            m_unanswered = 0;
+            return false;
         }
     }
-    recover();
+    return true;
+}
+
+bool WorkerSession::send(worker::Request type, const WireWriter& message, std::vector<NativeHandle> handles)
+{
+    if (m_abandoned)
+        return false;
+    if (!m_worker || !m_worker->alive() || !sendTicks() || !settle()
+        || !m_worker->request(type, message, std::move(handles))) {
+        recover();
+        return false;
+    }
+    return true;
+}
+
+bool WorkerSession::sendTicks()
+{
+    if (m_ticksDue == 0)
+        return true;
+    WireWriter count;
+    count.u32(static_cast<std::uint32_t>(m_ticksDue));
+    m_ticksDue = 0;
+    if (!m_worker->request(worker::Request::Tick, count))
+        return false;
+    ++m_unanswered;
+    return true;
+}
+
+void WorkerSession::call(worker::Request type, const WireWriter& message, std::vector<NativeHandle> handles)
+{
+    if (send(type, message, std::move(handles)) && !takeState())
+        recover();
 }
 
 void WorkerSession::recover()
@@ -166,6 +200,8 @@ void WorkerSession::recover()
     report(line + "; a new outbreak starts" + (without.empty() ? "" : " " + without));
 
     m_worker.reset();
+    m_unanswered = 0;
+    m_ticksDue = 0;
     std::string error;
     m_setup.start.restored = m_state.settings;
     m_setup.start.timerPeriod = m_state.timerPeriod;
@@ -223,7 +259,13 @@ void WorkerSession::tick()
         none.text("");
         call(worker::Request::Notice, none);
     }
-    call(worker::Request::Tick);
+    // Ticks go together with the next request (once a refresh, the frame's damage),
+    // in one message, and their answer is read with that request's: a refresh's ticks
+    // cost one exchange with the worker, not one each.
+    if (m_abandoned)
+        return;
+    if (++m_ticksDue >= maximumTicksAhead && m_worker && m_worker->alive() && (!sendTicks() || !settle()))
+        recover();
 }
 
 void WorkerSession::character(char typed)
@@ -234,7 +276,8 @@ void WorkerSession::character(char typed)
         // reload gives every brain its chance again.
         m_withheld.clear();
         m_brainsFrom = m_setup.brainFolder;
-        if (m_worker && m_worker->alive() && !m_worker->offerBrains(m_setup.brainFolder, m_withheld)) {
+        if (m_worker && m_worker->alive()
+            && (!sendTicks() || !settle() || !m_worker->offerBrains(m_setup.brainFolder, m_withheld))) {
             recover();
             return;
         }
@@ -244,32 +287,31 @@ void WorkerSession::character(char typed)
     call(worker::Request::Character, message);
 }
 
-void WorkerSession::pointerMoved(std::int32_t x, std::int32_t y)
+void WorkerSession::callAt(worker::Request type, std::int32_t x, std::int32_t y)
 {
     WireWriter message;
     message.i32(x).i32(y);
-    call(worker::Request::PointerMoved, message);
+    call(type, message);
+}
+
+void WorkerSession::pointerMoved(std::int32_t x, std::int32_t y)
+{
+    callAt(worker::Request::PointerMoved, x, y);
 }
 
 void WorkerSession::leftButtonReleased(std::int32_t x, std::int32_t y)
 {
-    WireWriter message;
-    message.i32(x).i32(y);
-    call(worker::Request::LeftButton, message);
+    callAt(worker::Request::LeftButton, x, y);
 }
 
 void WorkerSession::rightButtonReleased(std::int32_t x, std::int32_t y)
 {
-    WireWriter message;
-    message.i32(x).i32(y);
-    call(worker::Request::RightButton, message);
+    callAt(worker::Request::RightButton, x, y);
 }
 
 void WorkerSession::middleButtonReleased(std::int32_t x, std::int32_t y)
 {
-    WireWriter message;
-    message.i32(x).i32(y);
-    call(worker::Request::MiddleButton, message);
+    callAt(worker::Request::MiddleButton, x, y);
 }
 
 std::optional<std::string> WorkerSession::close()
@@ -287,10 +329,8 @@ Bitmap& WorkerSession::frame()
 {
     if (m_abandoned || !m_worker || !m_worker->alive() || m_frame.isEmpty())
         return m_frame;
-    if (!m_worker->request(worker::Request::TakeDamage)) {
-        recover();
+    if (!send(worker::Request::TakeDamage))
         return m_frame;
-    }
     auto answer = awaitAnswer();
     if (!answer) {
         recover();

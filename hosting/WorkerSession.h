@@ -59,6 +59,7 @@ public:
     void rightButtonReleased(std::int32_t x, std::int32_t y) override;
     void middleButtonReleased(std::int32_t x, std::int32_t y) override;
     std::optional<std::string> close() override;
+    // As of the last answer read: up to a refresh's ticks behind.
     bool outbreakOver() const override { return m_state.outbreakOver; }
     void newOutbreak() override;
     int timerPeriod() const override { return m_state.timerPeriod; }
@@ -74,6 +75,16 @@ private:
     bool begin(std::string& error);
     // A request whose answer is the state; a fault on the way is recovered from.
     void call(worker::Request, const WireWriter& message = {}, std::vector<NativeHandle> handles = {});
+    // Sends a request once the answers still due are in; false (recovered from) when
+    // the worker failed.
+    bool send(worker::Request, const WireWriter& message = {}, std::vector<NativeHandle> handles = {});
+    // Reads the answers still due, or one state.
+    bool settle();
+    // Sends the ticks due, as one request whose answer is read later.
+    bool sendTicks();
+    bool takeState();
+    // The same for a request about a pixel.
+    void callAt(worker::Request, std::int32_t x, std::int32_t y);
     std::optional<ChannelMessage> awaitAnswer();
     bool remark(ChannelMessage&);
     void recover();
@@ -91,6 +102,9 @@ private:
     std::function<bool()> m_giveUp;
     bool m_abandoned = false;
     std::optional<std::chrono::steady_clock::time_point> m_noticeUntil;
+    int m_ticksDue = 0; // ticks not sent yet
+    int m_unanswered = 0; // requests sent whose state has not been read yet
+    static constexpr int maximumTicksAhead = 8;
 };
 
 }

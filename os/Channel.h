@@ -64,6 +64,13 @@ public:
     // Windows: the process at the other end, into which handles are duplicated.
     void setPeer(NativeHandle process) { m_peer = process; }
 
+    // POSIX: the function this channel makes its system calls through (the number and
+    // six arguments; the result, or minus the error number), in place of the C
+    // library's. A brain worker pins its channel's calls to one instruction of its own,
+    // so that a filter can keep every other caller off the channel.
+    using SystemCall = long (*)(long number, long, long, long, long, long, long);
+    void setSystemCall(SystemCall call) { m_systemCall = call; }
+
     // Sends one message; false once the other end is gone.
     bool send(std::uint32_t type, std::span<const std::uint8_t> payload, std::span<const NativeHandle> handles = {});
 
@@ -86,6 +93,10 @@ private:
     // Only an adopted end (a worker's) takes handles from the other end: a host never
     // believes a number a worker sends is a handle of its own.
     bool m_acceptsHandles = false;
+    SystemCall m_systemCall = nullptr;
+    long systemCall(long number, long a = 0, long b = 0, long c = 0, long d = 0, long e = 0, long f = 0) const;
+    // Waits until the channel can be read, or the deadline passes (POSIX).
+    bool waitReadable(std::optional<std::chrono::steady_clock::time_point> deadline) const;
 };
 
 }

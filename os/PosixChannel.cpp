@@ -1,10 +1,12 @@
 #include "os/Channel.h"
 
+
 #include <utility>
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace shamblex {
@@ -19,55 +21,37 @@ struct Header {
 
 using Clock = std::chrono::steady_clock;
 
-// Waits until the descriptor can be read, or the deadline passes.
-bool waitReadable(int descriptor, std::optional<Clock::time_point> deadline)
+}
+
+long Channel::systemCall(long number, long a, long b, long c, long d, long e, long f) const
+{
+    if (m_systemCall)
+        return m_systemCall(number, a, b, c, d, e, f);
+    long result = syscall(number, a, b, c, d, e, f);
+    return result < 0 ? -errno : result;
+}
+
+bool Channel::waitReadable(std::optional<Clock::time_point> deadline) const
 {
     for (;;) {
-        int timeout = -1;
+        timespec left {};
         if (deadline) {
-            auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-            timeout = left < 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+            auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(*deadline - Clock::now()).count();
+            if (nanoseconds < 0)
+                nanoseconds = 0;
+            left.tv_sec = static_cast<time_t>(nanoseconds / 1'000'000'000);
+            left.tv_nsec = static_cast<long>(nanoseconds % 1'000'000'000);
         }
-        pollfd wanted { descriptor, POLLIN, 0 };
-        int ready = poll(&wanted, 1, timeout);
+        pollfd wanted { static_cast<int>(m_handle), POLLIN, 0 };
+        long ready = systemCall(SYS_ppoll, reinterpret_cast<long>(&wanted), 1,
+            deadline ? reinterpret_cast<long>(&left) : 0, 0);
         if (ready > 0)
             return true;
         if (ready == 0)
             return false;
-        if (errno != EINTR)
+        if (ready != -EINTR)
             return true; // let the read report the trouble
     }
-}
-
-}
-
-Channel::~Channel()
-{
-    close();
-}
-
-Channel::Channel(Channel&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, invalidHandle))
-    , m_peer(std::exchange(other.m_peer, invalidHandle))
-    , m_acceptsHandles(other.m_acceptsHandles)
-{
-}
-
-Channel& Channel::operator=(Channel&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_handle = std::exchange(other.m_handle, invalidHandle);
-        m_peer = std::exchange(other.m_peer, invalidHandle);
-        m_acceptsHandles = other.m_acceptsHandles;
-    }
-    return *this;
-}
-
-void Channel::close()
-{
-    closeHandle(m_handle);
-    m_handle = invalidHandle;
 }
 
 std::optional<std::pair<Channel, Channel>> Channel::makePair(std::string& error)
@@ -78,13 +62,6 @@ std::optional<std::pair<Channel, Channel>> Channel::makePair(std::string& error)
         return std::nullopt;
     }
     return std::pair<Channel, Channel> { Channel(ends[0]), Channel(ends[1]) };
-}
-
-Channel Channel::adopt(NativeHandle handle)
-{
-    Channel channel(handle);
-    channel.m_acceptsHandles = true;
-    return channel;
 }
 
 bool Channel::send(std::uint32_t type, std::span<const std::uint8_t> payload, std::span<const NativeHandle> handles)
@@ -110,17 +87,18 @@ bool Channel::send(std::uint32_t type, std::span<const std::uint8_t> payload, st
             std::memcpy(CMSG_DATA(rights) + i * sizeof(int), &descriptor, sizeof descriptor);
         }
     }
-    ssize_t sent;
+    long sent;
     do {
-        sent = sendmsg(socket, &message, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
+        sent = systemCall(SYS_sendmsg, socket, reinterpret_cast<long>(&message), MSG_NOSIGNAL);
+    } while (sent == -EINTR);
     if (sent <= 0)
         return false;
     // The rest of the header (rarely) and the payload, as the stream takes them.
-    auto writeAll = [socket](const std::uint8_t* from, std::size_t size) {
+    auto sendAll = [&](const std::uint8_t* from, std::size_t size) {
         while (size > 0) {
-            ssize_t written = ::send(socket, from, size, MSG_NOSIGNAL);
-            if (written < 0 && errno == EINTR)
+            long written = systemCall(SYS_sendto, socket, reinterpret_cast<long>(from), static_cast<long>(size),
+                MSG_NOSIGNAL, 0, 0);
+            if (written == -EINTR)
                 continue;
             if (written <= 0)
                 return false;
@@ -130,20 +108,20 @@ bool Channel::send(std::uint32_t type, std::span<const std::uint8_t> payload, st
         return true;
     };
     const auto* headerBytes = reinterpret_cast<const std::uint8_t*>(&header);
-    return writeAll(headerBytes + sent, sizeof header - static_cast<std::size_t>(sent))
-        && writeAll(payload.data(), payload.size());
+    return sendAll(headerBytes + sent, sizeof header - static_cast<std::size_t>(sent))
+        && sendAll(payload.data(), payload.size());
 }
 
 bool Channel::readExactly(void* into, std::size_t size, std::optional<Clock::time_point> deadline, ChannelStatus& status)
 {
     auto* to = static_cast<std::uint8_t*>(into);
     while (size > 0) {
-        if (!waitReadable(static_cast<int>(m_handle), deadline)) {
+        if (!waitReadable(deadline)) {
             status = ChannelStatus::TimedOut;
             return false;
         }
-        ssize_t got = ::read(static_cast<int>(m_handle), to, size);
-        if (got < 0 && errno == EINTR)
+        long got = systemCall(SYS_read, static_cast<long>(m_handle), reinterpret_cast<long>(to), static_cast<long>(size));
+        if (got == -EINTR)
             continue;
         if (got <= 0) {
             status = ChannelStatus::Closed;
@@ -163,7 +141,7 @@ ChannelStatus Channel::receive(ChannelMessage& received, std::size_t maximumPayl
     if (m_handle == invalidHandle)
         return ChannelStatus::Closed;
     const int socket = static_cast<int>(m_handle);
-    if (!waitReadable(socket, deadline))
+    if (!waitReadable(deadline))
         return ChannelStatus::TimedOut;
 
     // The header's first bytes bring the handles.
@@ -175,10 +153,10 @@ ChannelStatus Channel::receive(ChannelMessage& received, std::size_t maximumPayl
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maximumHandles)];
     message.msg_control = control;
     message.msg_controllen = sizeof control;
-    ssize_t got;
+    long got;
     do {
-        got = recvmsg(socket, &message, MSG_CMSG_CLOEXEC);
-    } while (got < 0 && errno == EINTR);
+        got = systemCall(SYS_recvmsg, socket, reinterpret_cast<long>(&message), MSG_CMSG_CLOEXEC);
+    } while (got == -EINTR);
     if (got <= 0)
         return ChannelStatus::Closed;
     for (cmsghdr* cmsg = CMSG_FIRSTHDR(&message); cmsg; cmsg = CMSG_NXTHDR(&message, cmsg)) {

@@ -1,5 +1,7 @@
 #include "os/Process.h"
 
+#include "os/PosixWriting.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -168,19 +170,7 @@ std::optional<Process::Failure> Process::start(const std::vector<std::string>& c
 
 bool Process::write(const void* bytes, std::size_t size)
 {
-    if (m_input == invalidHandle)
-        return false;
-    const char* from = static_cast<const char*>(bytes);
-    while (size > 0) {
-        ssize_t written = ::write(static_cast<int>(m_input), from, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        from += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
+    return m_input != invalidHandle && writeFully(static_cast<int>(m_input), bytes, size);
 }
 
 void Process::closeInput()

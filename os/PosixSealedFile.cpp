@@ -10,29 +10,6 @@
 
 namespace shamblex {
 
-SealedFile::~SealedFile()
-{
-    release();
-}
-
-SealedFile::SealedFile(SealedFile&& other) noexcept
-    : m_handle(std::move(other.m_handle))
-    , m_data(std::exchange(other.m_data, nullptr))
-    , m_size(std::exchange(other.m_size, 0))
-{
-}
-
-SealedFile& SealedFile::operator=(SealedFile&& other) noexcept
-{
-    if (this != &other) {
-        release();
-        m_handle = std::move(other.m_handle);
-        m_data = std::exchange(other.m_data, nullptr);
-        m_size = std::exchange(other.m_size, 0);
-    }
-    return *this;
-}
-
 void SealedFile::release()
 {
     if (m_data && m_size > 0)

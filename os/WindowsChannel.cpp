@@ -34,39 +34,6 @@ std::atomic<unsigned> pipeCounter { 0 };
 
 }
 
-Channel::~Channel()
-{
-    close();
-}
-
-Channel::Channel(Channel&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, invalidHandle))
-    , m_peer(std::exchange(other.m_peer, invalidHandle))
-    , m_event(std::exchange(other.m_event, invalidHandle))
-    , m_acceptsHandles(other.m_acceptsHandles)
-{
-}
-
-Channel& Channel::operator=(Channel&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_handle = std::exchange(other.m_handle, invalidHandle);
-        m_peer = std::exchange(other.m_peer, invalidHandle);
-        m_event = std::exchange(other.m_event, invalidHandle);
-        m_acceptsHandles = other.m_acceptsHandles;
-    }
-    return *this;
-}
-
-void Channel::close()
-{
-    closeHandle(m_handle);
-    closeHandle(m_event);
-    m_handle = invalidHandle;
-    m_event = invalidHandle;
-}
-
 std::optional<std::pair<Channel, Channel>> Channel::makePair(std::string& error)
 {
     // A named pipe of our own: the host's end reads with a time limit (overlapped),
@@ -95,13 +62,6 @@ std::optional<std::pair<Channel, Channel>> Channel::makePair(std::string& error)
     Channel host(asNative(server));
     host.m_event = asNative(event);
     return std::pair<Channel, Channel> { std::move(host), Channel(asNative(client)) };
-}
-
-Channel Channel::adopt(NativeHandle handle)
-{
-    Channel channel(handle);
-    channel.m_acceptsHandles = true;
-    return channel;
 }
 
 bool Channel::send(std::uint32_t type, std::span<const std::uint8_t> payload, std::span<const NativeHandle> handles)

@@ -7,32 +7,6 @@
 
 namespace shamblex {
 
-SealedFile::~SealedFile()
-{
-    release();
-}
-
-SealedFile::SealedFile(SealedFile&& other) noexcept
-    : m_handle(std::move(other.m_handle))
-    , m_data(std::exchange(other.m_data, nullptr))
-    , m_size(std::exchange(other.m_size, 0))
-    , m_copy(std::move(other.m_copy))
-{
-    m_data = m_copy.empty() ? nullptr : m_copy.data();
-}
-
-SealedFile& SealedFile::operator=(SealedFile&& other) noexcept
-{
-    if (this != &other) {
-        m_handle = std::move(other.m_handle);
-        m_copy = std::move(other.m_copy);
-        m_size = std::exchange(other.m_size, 0);
-        other.m_data = nullptr;
-        m_data = m_copy.empty() ? nullptr : m_copy.data();
-    }
-    return *this;
-}
-
 void SealedFile::release()
 {
     m_data = nullptr;

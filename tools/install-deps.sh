@@ -11,7 +11,7 @@ set -eu
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
     nlohmann-json3-dev libseccomp-dev
-    xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd mingw-w64 wine wine64"
+    xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd procps mingw-w64 wine wine64"
 
 missing=""
 for package in $packages; do

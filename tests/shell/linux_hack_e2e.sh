@@ -1,11 +1,13 @@
 #!/bin/sh
 # shamblex as an XScreenSaver hack under Xvfb: it draws into a window it does not
 # own (an xlogo window standing in for the daemon's), follows that window when it is
-# resized, and ends cleanly on SIGTERM without writing a settings file.
-#   linux_hack_e2e.sh SHAMBLEX SCREEN_READER
+# resized, and ends cleanly on SIGTERM without writing a settings file. A brain that
+# crashes in it ends only its worker: the hack says so and keeps drawing, without it.
+#   linux_hack_e2e.sh SHAMBLEX SCREEN_READER CRASHING_BRAIN
 set -u
 shamblex="$1"
 reader="$2"
+crasher="$3"
 work=$(mktemp -d)
 pids=""
 cleanup() {
@@ -56,4 +58,20 @@ set -- $("$reader" status shot2.png)
 kill -TERM "$hack"
 wait "$hack" || fail "the hack did not end cleanly on SIGTERM (status $?)"
 [ -e zombie.sav ] && fail "the hack wrote a settings file"
+
+# A brain that crashes on its third call.
+mkdir brains
+cp "$crasher" brains/crasher.dll
+ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$shamblex" --window-id "$window" --brains brains >fault.txt 2>&1 &
+hack=$!
+pids="$pids $hack"
+sleep 2
+kill -0 "$hack" 2>/dev/null || fail "a crashing brain ended the hack: $(cat fault.txt)"
+grep -q "brain 'crasher' crashed (segmentation fault) in frame 1, being .*; a new outbreak starts without brain 'crasher'" \
+    fault.txt || fail "the hack did not say which brain crashed: $(cat fault.txt)"
+import -window "$window" shot3.png || fail "no screenshot"
+set -- $("$reader" status shot3.png)
+[ "$#" = 3 ] && [ "$1" -gt 0 ] && [ $(($2 + $3)) = 1000 ] || fail "no outbreak drawn after the fault: $*"
+kill -TERM "$hack"
+wait "$hack" || fail "the hack did not end cleanly on SIGTERM after a fault (status $?)"
 echo "linux hack end-to-end: all checks passed"
