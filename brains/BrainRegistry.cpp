@@ -129,7 +129,7 @@ void BrainRegistry::loadBrains(const std::string& folder)
         const std::int32_t number = m_loader->libraryNumber(path);
         state.library.store(number, std::memory_order_relaxed);
         state.frame.store(loadingFrame, std::memory_order_relaxed);
-        state.calls.fetch_add(1, std::memory_order_relaxed);
+        state.calls.store(state.calls.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
         state.brain.store(fileName.c_str(), std::memory_order_release);
         LibraryLoader::Handle module = m_loader->load(path, error);
         state.brain.store(nullptr, std::memory_order_release);
@@ -258,7 +258,9 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const Brain
     state.library.store(entry.library, std::memory_order_relaxed);
     state.frame.store(site.frame, std::memory_order_relaxed);
     state.being.store(site.being, std::memory_order_relaxed);
-    const std::uint64_t call = state.calls.fetch_add(1, std::memory_order_relaxed) + 1;
+    // One thread writes the count: a plain store, not a locked add.
+    const std::uint64_t call = state.calls.load(std::memory_order_relaxed) + 1;
+    state.calls.store(call, std::memory_order_relaxed);
     if (!m_forfeits.empty() && sitsOut(entry, call, site))
         return BrainCallOutcome::Disabled;
     state.brain.store(entry.name.c_str(), std::memory_order_release);
