@@ -41,7 +41,7 @@ enum class Request : std::uint32_t {
     MiddleButton,
     Settings, // the settings file's bytes, for the window's close
     NewOutbreak,
-    TakeDamage, // what was drawn since the last time
+    TakeDamage, // this many ticks first, then what was drawn since the last time
     Notice, // a line for the status band, or none
     Go, // a run: the outputs are open, play
 };
@@ -49,7 +49,7 @@ enum class Request : std::uint32_t {
 enum class Answer : std::uint32_t {
     Ready = 100, // started; the state
     State, // a request is done; the state
-    Damage, // the rectangles drawn
+    Damage, // the state, then the rectangles drawn
     Settings, // the settings file's 30 bytes
     Report, // a remark for the host's reporter (no answer)
     Picture, // the "p" key: frame number and PNG bytes, for the host to save (no answer)

@@ -54,11 +54,15 @@ bool resize(SaverSession& session, ChannelMessage& request)
     return session.resize(*clientWidth, *clientHeight, *windowWidth, *windowHeight, std::move(pixels));
 }
 
-bool sendDamage(WorkerContext& context, Bitmap& frame)
+// The state and the frame's damage in one answer: a display refresh costs the host
+// one exchange with the worker.
+bool sendDamage(WorkerContext& context, SaverSession& session)
 {
+    Bitmap& frame = session.frame();
     const DirtyRegion& damage = frame.damage();
     std::vector<Rectangle> rectangles = damage.writtenRectangles();
     WireWriter message;
+    writeState(message, stateOf(session));
     bool everything = damage.isEverything() || rectangles.size() > maximumRectangles;
     message.u8(everything);
     message.u32(everything ? 0 : static_cast<std::uint32_t>(rectangles.size()));
@@ -188,10 +192,16 @@ int serveSaver(WorkerContext& context)
                 return 0;
             continue;
         }
-        case Request::TakeDamage:
-            if (!sendDamage(context, session.frame()))
+        case Request::TakeDamage: {
+            auto count = in.within(in.u32(), 0u, maximumTicks);
+            if (!in.complete())
+                return 2;
+            for (std::uint32_t i = 0; i < *count; ++i)
+                session.tick();
+            if (!sendDamage(context, session))
                 return 0;
             continue;
+        }
         default:
             return 2;
         }

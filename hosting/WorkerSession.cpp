@@ -329,17 +329,26 @@ Bitmap& WorkerSession::frame()
 {
     if (m_abandoned || !m_worker || !m_worker->alive() || m_frame.isEmpty())
         return m_frame;
-    if (!send(worker::Request::TakeDamage))
+    // The ticks due go with the request; its one answer brings the state and the
+    // damage.
+    WireWriter ticks;
+    ticks.u32(static_cast<std::uint32_t>(m_ticksDue));
+    m_ticksDue = 0;
+    if (!settle() || !m_worker->request(worker::Request::TakeDamage, ticks)) {
+        recover();
         return m_frame;
+    }
     auto answer = awaitAnswer();
     if (!answer) {
         recover();
         return m_frame;
     }
     WireReader in(answer->payload);
+    bool wellFormed = answer->type == static_cast<std::uint32_t>(worker::Answer::Damage);
+    auto state = wellFormed ? worker::readState(in) : std::nullopt;
     auto everything = in.u8();
     auto count = in.within(in.u32(), 0u, static_cast<std::uint32_t>(worker::maximumRectangles));
-    bool wellFormed = answer->type == static_cast<std::uint32_t>(worker::Answer::Damage) && count;
+    wellFormed = wellFormed && state && count;
     std::vector<Rectangle> areas;
     for (std::uint32_t i = 0; wellFormed && i < *count; ++i) {
         auto left = in.i32();
@@ -355,6 +364,7 @@ Bitmap& WorkerSession::frame()
         recover();
         return m_frame;
     }
+    m_state = *state;
     // Rectangles outside the frame are clipped by the damage itself.
     if (*everything)
         m_frame.markAllDamaged();

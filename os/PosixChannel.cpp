@@ -70,10 +70,12 @@ bool Channel::send(std::uint32_t type, std::span<const std::uint8_t> payload, st
         return false;
     const int socket = static_cast<int>(m_handle);
     Header header { type, static_cast<std::uint32_t>(payload.size()), static_cast<std::uint32_t>(handles.size()) };
-    iovec part { &header, sizeof header };
+    // Header and payload in one call: a message costs one system call, not two.
+    iovec parts[2] = { { &header, sizeof header },
+        { const_cast<std::uint8_t*>(payload.data()), payload.size() } };
     msghdr message {};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
+    message.msg_iov = parts;
+    message.msg_iovlen = payload.empty() ? 1 : 2;
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * maximumHandles)];
     if (!handles.empty()) {
         message.msg_control = control;
@@ -93,7 +95,7 @@ bool Channel::send(std::uint32_t type, std::span<const std::uint8_t> payload, st
     } while (sent == -EINTR);
     if (sent <= 0)
         return false;
-    // The rest of the header (rarely) and the payload, as the stream takes them.
+    // What the stream did not take at once (a large payload), as it takes it.
     auto sendAll = [&](const std::uint8_t* from, std::size_t size) {
         while (size > 0) {
             long written = systemCall(SYS_sendto, socket, reinterpret_cast<long>(from), static_cast<long>(size),
@@ -107,22 +109,30 @@ bool Channel::send(std::uint32_t type, std::span<const std::uint8_t> payload, st
         }
         return true;
     };
+    const auto done = static_cast<std::size_t>(sent);
     const auto* headerBytes = reinterpret_cast<const std::uint8_t*>(&header);
-    return sendAll(headerBytes + sent, sizeof header - static_cast<std::size_t>(sent))
-        && sendAll(payload.data(), payload.size());
+    if (done < sizeof header)
+        return sendAll(headerBytes + done, sizeof header - done) && sendAll(payload.data(), payload.size());
+    return sendAll(payload.data() + (done - sizeof header), payload.size() - (done - sizeof header));
 }
 
 bool Channel::readExactly(void* into, std::size_t size, std::optional<Clock::time_point> deadline, ChannelStatus& status)
 {
     auto* to = static_cast<std::uint8_t*>(into);
     while (size > 0) {
-        if (!waitReadable(deadline)) {
-            status = ChannelStatus::TimedOut;
-            return false;
-        }
-        long got = systemCall(SYS_read, static_cast<long>(m_handle), reinterpret_cast<long>(to), static_cast<long>(size));
+        // The rest of a message has usually arrived with its start: read first, wait
+        // only when nothing is there yet.
+        long got = systemCall(SYS_recvfrom, static_cast<long>(m_handle), reinterpret_cast<long>(to),
+            static_cast<long>(size), MSG_DONTWAIT, 0, 0);
         if (got == -EINTR)
             continue;
+        if (got == -EAGAIN || got == -EWOULDBLOCK) {
+            if (!waitReadable(deadline)) {
+                status = ChannelStatus::TimedOut;
+                return false;
+            }
+            continue;
+        }
         if (got <= 0) {
             status = ChannelStatus::Closed;
             return false;
