@@ -311,11 +311,8 @@ public:
     void videoFrame(const Bitmap& frame) override
     {
         flush();
-        std::vector<std::uint8_t> packed;
-        const auto rowBytes = 3 * static_cast<std::size_t>(frame.width());
-        packed.reserve(rowBytes * static_cast<std::size_t>(frame.height()));
-        for (std::int32_t y = 0; y < frame.height(); ++y)
-            packed.insert(packed.end(), frame.row(y), frame.row(y) + rowBytes);
+        std::vector<std::uint8_t> packed(3 * static_cast<std::size_t>(frame.width()) * static_cast<std::size_t>(frame.height()));
+        frame.packBgr(packed.data());
         WireWriter message;
         message.bytes(packed);
         m_context.send(worker::Answer::VideoFrame, message);

@@ -60,9 +60,7 @@ void VideoOutput::addFrame(const Bitmap& frame)
 {
     if (!m_open || m_broken || frame.width() != m_width || frame.height() != m_height)
         return;
-    const auto rowBytes = 3 * static_cast<std::size_t>(m_width);
-    for (std::int32_t y = 0; y < m_height; ++y)
-        std::memcpy(m_packed.data() + static_cast<std::size_t>(y) * rowBytes, frame.row(y), rowBytes);
+    frame.packBgr(m_packed.data());
     addPacked(m_packed);
 }
 

@@ -11,9 +11,18 @@ namespace shamblex {
 
 namespace {
 
-// Fills up to this many bytes a line are written pixel by pixel on every line rather
+// Fills up to this many pixels a line are written pixel by pixel on every line rather
 // than copied: cheaper than a call per line for the board's small cells.
-constexpr std::size_t smallFillBytes = 48;
+constexpr std::int64_t smallFillPixels = 16;
+
+// The largest width whose row's byte count fits the 32-bit stride.
+constexpr std::int64_t widestImage = std::numeric_limits<std::int32_t>::max() / Bitmap::bytesPerPixel;
+
+void fillPixels(std::uint8_t* to, std::int64_t count, std::uint32_t value)
+{
+    for (std::int64_t i = 0; i < count; ++i, to += Bitmap::bytesPerPixel)
+        std::memcpy(to, &value, sizeof value);
+}
 
 }
 
@@ -23,7 +32,7 @@ bool Bitmap::create(std::int32_t width, std::int32_t height)
     if (width <= 0 || height <= 0)
         return false;
     // A row's byte count must fit the 32-bit stride.
-    if (std::int64_t { width } * 3 + 3 > std::numeric_limits<std::int32_t>::max())
+    if (width > widestImage)
         return false;
     m_width = width;
     std::size_t size = stride() * static_cast<std::size_t>(height);
@@ -83,9 +92,9 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept
 
 std::size_t Bitmap::storeSize(std::int32_t width, std::int32_t height)
 {
-    if (width <= 0 || height <= 0 || std::int64_t { width } * 3 + 3 > std::numeric_limits<std::int32_t>::max())
+    if (width <= 0 || height <= 0 || width > widestImage)
         return 0;
-    return static_cast<std::size_t>((3 * width + 3) & ~3) * static_cast<std::size_t>(height);
+    return static_cast<std::size_t>(bytesPerPixel) * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
 }
 
 bool Bitmap::create(std::int32_t width, std::int32_t height, PixelMemory memory)
@@ -115,10 +124,13 @@ void Bitmap::release()
     m_damage.resize(0, 0);
 }
 
-void Bitmap::fill(std::uint8_t value)
+void Bitmap::fill(Colour colour)
 {
-    if (m_size > 0)
-        std::memset(m_data, value, m_size);
+    if (m_size > 0) {
+        fillPixels(m_data, m_width, pixelValue(colour));
+        for (std::int32_t y = 1; y < m_height; ++y)
+            std::memcpy(row(y), m_data, stride());
+    }
     m_damage.addAll();
 }
 
@@ -131,35 +143,39 @@ void Bitmap::fillRect(std::int64_t left, std::int64_t top, std::int64_t width, s
     if (isEmpty() || width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1)
         return;
     m_damage.add(x0, y0, x1 - x0, y1 - y0);
-    std::uint8_t* first = row(static_cast<std::int32_t>(y0)) + 3 * static_cast<std::size_t>(x0);
-    auto bytes = static_cast<std::size_t>(3 * (x1 - x0));
-    if (bytes <= smallFillBytes) {
+    const std::uint32_t value = pixelValue(colour);
+    const std::int64_t pixels = x1 - x0;
+    std::uint8_t* first = row(static_cast<std::int32_t>(y0)) + bytesPerPixel * static_cast<std::size_t>(x0);
+    if (pixels <= smallFillPixels) {
         // A board cell: a few pixels a line, written in place on every line.
-        for (std::int64_t y = y0; y < y1; ++y) {
-            std::uint8_t* pixel = first + static_cast<std::size_t>(y - y0) * stride();
-            for (std::uint8_t* end = pixel + bytes; pixel < end; pixel += 3) {
-                pixel[0] = colour.blue;
-                pixel[1] = colour.green;
-                pixel[2] = colour.red;
-            }
-        }
+        for (std::int64_t y = y0; y < y1; ++y)
+            fillPixels(first + static_cast<std::size_t>(y - y0) * stride(), pixels, value);
         return;
     }
     // The first line pixel by pixel, the others copied from it.
-    for (std::uint8_t* pixel = first; pixel < first + bytes; pixel += 3) {
-        pixel[0] = colour.blue;
-        pixel[1] = colour.green;
-        pixel[2] = colour.red;
-    }
+    fillPixels(first, pixels, value);
+    const auto bytes = static_cast<std::size_t>(bytesPerPixel * pixels);
     for (std::int64_t y = y0 + 1; y < y1; ++y)
-        std::memcpy(row(static_cast<std::int32_t>(y)) + 3 * static_cast<std::size_t>(x0), first, bytes);
+        std::memcpy(row(static_cast<std::int32_t>(y)) + bytesPerPixel * static_cast<std::size_t>(x0), first, bytes);
 }
 
 Colour Bitmap::pixel(std::int32_t x, std::int32_t y) const
 {
     assert(x >= 0 && y >= 0 && x < m_width && y < m_height);
-    const std::uint8_t* bytes = row(y) + 3 * static_cast<std::size_t>(x);
+    const std::uint8_t* bytes = row(y) + bytesPerPixel * static_cast<std::size_t>(x);
     return { bytes[2], bytes[1], bytes[0] };
+}
+
+void Bitmap::packBgr(std::uint8_t* to) const
+{
+    for (std::int32_t y = 0; y < m_height; ++y) {
+        const std::uint8_t* from = row(y);
+        for (std::int32_t x = 0; x < m_width; ++x, from += bytesPerPixel) {
+            *to++ = from[0];
+            *to++ = from[1];
+            *to++ = from[2];
+        }
+    }
 }
 
 void Bitmap::copyFrom(const Bitmap& source, std::int32_t x, std::int32_t y)
@@ -175,11 +191,11 @@ void Bitmap::copyFrom(const Bitmap& source, std::int32_t x, std::int32_t y)
     if (left >= right || top >= bottom)
         return;
     m_damage.add(left, top, right - left, bottom - top);
-    auto bytes = static_cast<std::size_t>(3 * (right - left));
+    auto bytes = static_cast<std::size_t>(bytesPerPixel * (right - left));
     auto sourceLeft = static_cast<std::size_t>(left - x);
     for (std::int64_t line = top; line < bottom; ++line) {
-        std::memcpy(row(static_cast<std::int32_t>(line)) + 3 * static_cast<std::size_t>(left),
-            source.row(static_cast<std::int32_t>(line - y)) + 3 * sourceLeft, bytes);
+        std::memcpy(row(static_cast<std::int32_t>(line)) + bytesPerPixel * static_cast<std::size_t>(left),
+            source.row(static_cast<std::int32_t>(line - y)) + bytesPerPixel * sourceLeft, bytes);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -20,17 +21,25 @@ struct PixelMemory {
     std::shared_ptr<void> keeper;
 };
 
-// An off-screen image of 24-bit pixels that owns its pixel store and records which
+// An off-screen image of 32-bit pixels that owns its pixel store and records which
 // parts of it were written, so that a shell can present just those. All drawing
 // writes the store's bytes through it; the shells present it to a window.
 //
-// Layout of the store: rows of rowStride() bytes, top line first, each padded to a
-// multiple of 4; a pixel is three bytes in the order blue, green, red. This is the
-// layout of a top-down 24-bit device-independent bitmap, so a shell may hand the
-// store to the platform as it is.
+// Layout of the store: rows of rowStride() bytes, top line first; a pixel is four
+// bytes in the order blue, green, red, zero. This is the layout of a top-down 32-bit
+// device-independent bitmap and of the usual true-colour X11 and SDL images (XRGB),
+// so a shell hands the store to the platform as it is, with no conversion.
 class Bitmap {
 public:
-    static constexpr int bitsPerPixel = 24;
+    static constexpr int bitsPerPixel = 32;
+    static constexpr int bytesPerPixel = 4;
+
+    // A colour as the four bytes of a pixel, read as one little-endian number.
+    static constexpr std::uint32_t pixelValue(Colour colour)
+    {
+        return static_cast<std::uint32_t>(colour.blue) | static_cast<std::uint32_t>(colour.green) << 8
+            | static_cast<std::uint32_t>(colour.red) << 16;
+    }
 
     Bitmap() = default;
     // A copy owns a copy of the pixels, wherever the original keeps them.
@@ -49,21 +58,18 @@ public:
     // Frees the store; the bitmap is empty again. Harmless when already empty.
     void release();
 
-    // 3 * width rounded up to a multiple of 4.
-    std::int32_t rowStride() const { return (3 * m_width + 3) & ~3; }
+    std::int32_t rowStride() const { return bytesPerPixel * m_width; }
 
     // No bounds check: the caller keeps (x, y) inside the image. Unlike the writes
     // below it records no damage; callers mark what they wrote.
     void setPixel(std::int32_t x, std::int32_t y, Colour colour)
     {
-        std::uint8_t* pixel = row(y) + 3 * static_cast<std::size_t>(x);
-        pixel[0] = colour.blue;
-        pixel[1] = colour.green;
-        pixel[2] = colour.red;
+        const std::uint32_t value = pixelValue(colour);
+        std::memcpy(row(y) + bytesPerPixel * static_cast<std::size_t>(x), &value, sizeof value);
     }
 
-    // Writes one byte value over the whole store: 128 paints mid-grey.
-    void fill(std::uint8_t value);
+    // Paints the whole image in one colour.
+    void fill(Colour);
 
     // Fills the part of the rectangle that lies inside the image; coordinates may be
     // far outside.
@@ -75,6 +81,9 @@ public:
 
     // The colour of pixel (x, y), inside the image only.
     Colour pixel(std::int32_t x, std::int32_t y) const;
+    // Every pixel as three bytes, blue, green, red, row after row with no padding (what
+    // a video encoder reads); `to` holds 3 * width * height bytes.
+    void packBgr(std::uint8_t* to) const;
 
     std::uint8_t* row(std::int32_t y) { return m_data + static_cast<std::size_t>(y) * stride(); }
     const std::uint8_t* row(std::int32_t y) const { return m_data + static_cast<std::size_t>(y) * stride(); }

@@ -46,7 +46,7 @@ bool HelpOverlay::build()
 {
     if (!m_page.create(helpPageWidth, helpPageHeight))
         return false;
-    m_page.fill(255);
+    m_page.fill(Colour { 255, 255, 255 });
     TextPainter text;
     text.selectNearestFont(textFontWidth, textFontHeight);
     text.setColours({ Colour { 255, 255, 255 }, Colour { 0, 0, 0 } });

@@ -45,7 +45,7 @@ std::vector<std::uint8_t> encodePng(const Bitmap& bitmap)
     std::uint8_t* to = rgb.data();
     for (std::int32_t line = 0; line < height; ++line) {
         const std::uint8_t* from = bitmap.row(line);
-        for (std::int32_t x = 0; x < width; ++x, from += 3) {
+        for (std::int32_t x = 0; x < width; ++x, from += Bitmap::bytesPerPixel) {
             *to++ = from[2];
             *to++ = from[1];
             *to++ = from[0];

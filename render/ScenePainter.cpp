@@ -56,29 +56,113 @@ ScenePainter::ScenePainter(Bitmap& frame, const Simulation& simulation, const Se
 
 void ScenePainter::remember(std::int32_t column, std::int32_t row, Colour colour)
 {
-    if (m_shown.empty() || column < 0 || row < 0 || column >= m_layout.columns || row >= m_layout.rows)
-        return;
-    m_shown[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_layout.columns) + static_cast<std::size_t>(column)]
-        = colour.packed();
+    const std::size_t cell = cellIndex(column, row);
+    if (cell != noCell)
+        m_cells[cell].shown = colour.packed();
 }
 
-void ScenePainter::overdrawn(const Rectangle& area)
+ScenePainter::CellRange ScenePainter::cellsUnder(const Rectangle& area) const
 {
     const Layout& l = m_layout;
-    if (m_shown.empty() || area.width <= 0 || area.height <= 0)
-        return;
-    // The cells the area touches, clamped to the board.
+    if (area.width <= 0 || area.height <= 0 || !cellsVisible())
+        return { 0, -1, 0, -1 };
     auto cellOf = [](std::int64_t pixel, std::int32_t origin, std::int32_t size) {
         std::int64_t offset = pixel - origin;
         return offset < 0 ? std::int64_t { -1 } : offset / size;
     };
-    std::int64_t c0 = std::max<std::int64_t>(0, cellOf(area.left, l.boardLeft, l.cellWidth));
-    std::int64_t c1 = std::min<std::int64_t>(l.columns - 1, cellOf(std::int64_t { area.left } + area.width - 1, l.boardLeft, l.cellWidth));
-    std::int64_t r0 = std::max<std::int64_t>(0, cellOf(area.top, l.boardTop, l.cellHeight));
-    std::int64_t r1 = std::min<std::int64_t>(l.rows - 1, cellOf(std::int64_t { area.top } + area.height - 1, l.boardTop, l.cellHeight));
-    for (std::int64_t row = r0; row <= r1; ++row)
-        for (std::int64_t column = c0; column <= c1; ++column)
-            m_shown[static_cast<std::size_t>(row * l.columns + column)] = unknownColour;
+    return { std::max<std::int64_t>(0, cellOf(area.left, l.boardLeft, l.cellWidth)),
+        std::min<std::int64_t>(l.columns - 1, cellOf(std::int64_t { area.left } + area.width - 1, l.boardLeft, l.cellWidth)),
+        std::max<std::int64_t>(0, cellOf(area.top, l.boardTop, l.cellHeight)),
+        std::min<std::int64_t>(l.rows - 1, cellOf(std::int64_t { area.top } + area.height - 1, l.boardTop, l.cellHeight)) };
+}
+
+void ScenePainter::overdrawn(const Rectangle& area)
+{
+    if (m_cells.empty())
+        return;
+    const CellRange cells = cellsUnder(area);
+    for (std::int64_t row = cells.firstRow; row <= cells.lastRow; ++row)
+        for (std::int64_t column = cells.firstColumn; column <= cells.lastColumn; ++column)
+            m_cells[static_cast<std::size_t>(row * m_layout.columns + column)].shown = unknownColour;
+}
+
+void ScenePainter::paintCell(std::size_t cell, std::uint32_t colour)
+{
+    const Layout& l = m_layout;
+    const auto columns = static_cast<std::size_t>(l.columns);
+    m_frame.fillRect(l.boardLeft + static_cast<std::int64_t>(cell % columns) * l.cellWidth,
+        l.boardTop + static_cast<std::int64_t>(cell / columns) * l.cellHeight, l.cellWidth, l.cellHeight,
+        Colour::fromPacked(colour));
+    m_cells[cell].shown = colour;
+}
+
+void ScenePainter::await(std::size_t cell, std::uint32_t colour)
+{
+    // Listed without looking whether it already is: reading the cell's record would
+    // wait for memory on every fill, and a cell listed twice is painted once anyway.
+    // A frame nobody looks at (a run that saves no picture until its end) must not
+    // grow the list without bound: past one entry per cell, every cell is scanned.
+    if (!m_everyCellMayWait) {
+        if (m_waitingCells.size() >= m_cells.size()) {
+            m_waitingCells.clear();
+            m_everyCellMayWait = true;
+        } else {
+            m_waitingCells.push_back(static_cast<std::uint32_t>(cell));
+        }
+    }
+    m_cells[cell].waiting = colour;
+}
+
+void ScenePainter::setDeferred(bool deferred)
+{
+    flush();
+    m_deferred = deferred;
+}
+
+void ScenePainter::flush()
+{
+    if (!m_deferred)
+        return;
+    auto paintIfWaiting = [this](std::size_t cell) {
+        CellColours& colours = m_cells[cell];
+        const std::uint32_t colour = colours.waiting;
+        if (colour == nothingWaits)
+            return;
+        colours.waiting = nothingWaits;
+        // A cell that ends in the colour it shows needs no pixel written.
+        if (colour != colours.shown)
+            paintCell(cell, colour);
+    };
+    if (m_everyCellMayWait) {
+        for (std::size_t cell = 0; cell < m_cells.size(); ++cell)
+            paintIfWaiting(cell);
+    } else {
+        for (std::uint32_t cell : m_waitingCells)
+            paintIfWaiting(cell);
+    }
+    m_waitingCells.clear();
+    m_everyCellMayWait = false;
+}
+
+void ScenePainter::settle(const Rectangle& area)
+{
+    if (!m_deferred || (m_waitingCells.empty() && !m_everyCellMayWait))
+        return;
+    const CellRange cells = cellsUnder(area);
+    for (std::int64_t row = cells.firstRow; row <= cells.lastRow; ++row) {
+        for (std::int64_t column = cells.firstColumn; column <= cells.lastColumn; ++column) {
+            auto cell = static_cast<std::size_t>(row * m_layout.columns + column);
+            CellColours& colours = m_cells[cell];
+            const std::uint32_t colour = colours.waiting;
+            if (colour == nothingWaits)
+                continue;
+            // The drawing over the cell must find the pixels the fills left; the cell
+            // stays listed (a later flush skips it).
+            colours.waiting = nothingWaits;
+            if (colour != colours.shown)
+                paintCell(cell, colour);
+        }
+    }
 }
 
 template<typename ColourOf>
@@ -97,7 +181,7 @@ void ScenePainter::paintCells(ColourOf colourOf)
     if (x0 >= x1)
         return;
     m_frame.markDamaged(l.boardLeft, l.boardTop, boardWidth, std::int64_t { l.cellHeight } * l.rows);
-    m_line.resize(static_cast<std::size_t>(3 * boardWidth));
+    m_line.resize(static_cast<std::size_t>(Bitmap::bytesPerPixel * boardWidth));
     for (std::int32_t row = 0; row < l.rows; ++row) {
         std::int64_t top = l.boardTop + std::int64_t { row } * l.cellHeight;
         std::int64_t y0 = std::max<std::int64_t>(top, 0);
@@ -106,18 +190,16 @@ void ScenePainter::paintCells(ColourOf colourOf)
         for (std::int32_t column = 0; column < l.columns; ++column) {
             Colour colour = colourOf(board.kind(column, row));
             remember(column, row, colour);
-            for (std::int32_t i = 0; i < l.cellWidth; ++i) {
-                *out++ = colour.blue;
-                *out++ = colour.green;
-                *out++ = colour.red;
-            }
+            const std::uint32_t value = Bitmap::pixelValue(colour);
+            for (std::int32_t i = 0; i < l.cellWidth; ++i, out += Bitmap::bytesPerPixel)
+                std::memcpy(out, &value, sizeof value);
         }
         if (y0 >= y1)
             continue;
-        const std::uint8_t* from = m_line.data() + 3 * static_cast<std::size_t>(x0 - l.boardLeft);
-        auto bytes = static_cast<std::size_t>(3 * (x1 - x0));
+        const std::uint8_t* from = m_line.data() + Bitmap::bytesPerPixel * static_cast<std::size_t>(x0 - l.boardLeft);
+        auto bytes = static_cast<std::size_t>(Bitmap::bytesPerPixel * (x1 - x0));
         for (std::int64_t y = y0; y < y1; ++y)
-            std::memcpy(m_frame.row(static_cast<std::int32_t>(y)) + 3 * static_cast<std::size_t>(x0), from, bytes);
+            std::memcpy(m_frame.row(static_cast<std::int32_t>(y)) + Bitmap::bytesPerPixel * static_cast<std::size_t>(x0), from, bytes);
     }
 }
 
@@ -126,6 +208,11 @@ void ScenePainter::fillCell(std::int32_t column, std::int32_t row, Colour colour
     const Layout& l = m_layout;
     if (!cellsVisible())
         return;
+    const std::size_t cell = cellIndex(column, row);
+    if (m_deferred && cell != noCell) {
+        await(cell, colour.packed());
+        return;
+    }
     m_frame.fillRect(l.boardLeft + std::int64_t { column } * l.cellWidth,
         l.boardTop + std::int64_t { row } * l.cellHeight, l.cellWidth, l.cellHeight, colour);
     remember(column, row, colour);
@@ -137,9 +224,12 @@ void ScenePainter::paintBackground()
     m_layout = Layout::compute(board.width(), board.height(), m_frame.width(), m_frame.height());
     std::size_t cells = static_cast<std::size_t>(board.width()) * static_cast<std::size_t>(board.height());
     if (cellsVisible() && !m_frame.isEmpty() && cells <= maximumRememberedCells)
-        m_shown.assign(cells, unknownColour);
+        m_cells.assign(cells, CellColours {});
     else
-        m_shown = {};
+        m_cells = {};
+    // The grey covers whatever waited to be painted.
+    m_waitingCells.clear();
+    m_everyCellMayWait = false;
     m_frame.fill(backgroundGrey);
     // Beings' cells are painted as ground; the full repaint that every caller asks
     // for next shows the beings.
@@ -176,7 +266,19 @@ void ScenePainter::beingUpdated(std::int32_t oldColumn, std::int32_t oldRow, con
 
 void ScenePainter::repaintBoard()
 {
-    paintCells([](CellKind kind) { return kindColourOf(kind); });
+    const Board& board = m_simulation.board();
+    if (m_deferred && !m_cells.empty() && m_layout.columns == board.width() && m_layout.rows == board.height()) {
+        // Every cell waits for its kind's colour; the flush paints only the cells
+        // that do not show it already.
+        std::size_t cell = 0;
+        for (std::int32_t row = 0; row < m_layout.rows; ++row)
+            for (std::int32_t column = 0; column < m_layout.columns; ++column)
+                m_cells[cell++].waiting = kindColourOf(board.kind(column, row)).packed();
+        m_waitingCells.clear();
+        m_everyCellMayWait = true;
+    } else {
+        paintCells([](CellKind kind) { return kindColourOf(kind); });
+    }
     if (!cellsVisible())
         return;
     for (const Actor& actor : m_simulation.population())
@@ -207,13 +309,24 @@ void ScenePainter::drawRay(std::int32_t column, std::int32_t row, Direction dire
         return;
     std::int64_t endX = x + dx * (steps - 1);
     std::int64_t endY = y + dy * (steps - 1);
-    m_frame.markDamaged(std::min(x, endX), std::min(y, endY), std::abs(endX - x) + 1, std::abs(endY - y) + 1);
+    const std::int64_t left = std::max<std::int64_t>(std::min(x, endX), 0);
+    const std::int64_t top = std::max<std::int64_t>(std::min(y, endY), 0);
+    const std::int64_t right = std::min<std::int64_t>(std::max(x, endX) + 1, m_frame.width());
+    const std::int64_t bottom = std::min<std::int64_t>(std::max(y, endY) + 1, m_frame.height());
+    if (left >= right || top >= bottom)
+        return;
+    // The box the ray lies in, inside the frame.
+    const Rectangle box { static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+        static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top) };
+    settle(box);
+    m_frame.markDamaged(box.left, box.top, box.width, box.height);
     for (std::int64_t i = 0; i < steps; ++i) {
         if (x >= 0 && y >= 0 && x < m_frame.width() && y < m_frame.height())
             m_frame.setPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), colour);
         x += dx;
         y += dy;
     }
+    overdrawn(box);
 }
 
 void ScenePainter::drawRays(const Actor& actor)
@@ -224,6 +337,7 @@ void ScenePainter::drawRays(const Actor& actor)
 
 void ScenePainter::drawTextLine(std::int32_t x, std::int32_t y, std::string_view line)
 {
+    settle(m_text.extent(m_frame, x, y, line));
     overdrawn(m_text.drawText(m_frame, x, y, line));
 }
 
@@ -275,10 +389,13 @@ void ScenePainter::drawHistoryGraph(std::int32_t x)
         return;
     std::int64_t left = std::int64_t { x } + statusColumnWidth;
     // The points lie inside the background, which marks the damage for them.
-    m_frame.fillRect(left, band.top, width, band.height, graphBackground);
+    Rectangle area;
     if (left < m_frame.width())
-        overdrawn({ static_cast<std::int32_t>(left), band.top,
-            static_cast<std::int32_t>(std::min<std::int64_t>(width, m_frame.width() - left)), band.height });
+        area = { static_cast<std::int32_t>(left), band.top,
+            static_cast<std::int32_t>(std::min<std::int64_t>(width, m_frame.width() - left)), band.height };
+    settle(area);
+    m_frame.fillRect(left, band.top, width, band.height, graphBackground);
+    overdrawn(area);
 
     for (const std::string& name : m_brains.brainNames()) {
         const PopulationHistory::Series* series = m_simulation.history().find(name);
@@ -306,6 +423,7 @@ void ScenePainter::drawHistoryGraph(std::int32_t x)
 void ScenePainter::drawNotice(std::string_view notice)
 {
     if (m_noticeArea.width > 0) {
+        settle(m_noticeArea);
         m_frame.fillRect(m_noticeArea.left, m_noticeArea.top, m_noticeArea.width, m_noticeArea.height, statusBackground);
         m_noticeArea = {};
     }
@@ -316,6 +434,7 @@ void ScenePainter::drawNotice(std::string_view notice)
     const std::int64_t width = std::int64_t { m_text.width() + 1 } * static_cast<std::int64_t>(notice.size());
     const std::int64_t x = std::max<std::int64_t>(band.left, band.left + band.width - width - rightMargin);
     m_text.setColours({ statusBackground, noticeColour });
+    settle(m_text.extent(m_frame, static_cast<std::int32_t>(x), band.top, notice));
     m_noticeArea = m_text.drawText(m_frame, static_cast<std::int32_t>(x), band.top, notice);
     overdrawn(m_noticeArea);
 }

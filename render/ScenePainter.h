@@ -18,7 +18,7 @@ class Simulation;
 struct Settings;
 
 // Fixed values of the picture.
-inline constexpr std::uint8_t backgroundGrey = 128; // byte written over the whole frame
+inline constexpr Colour backgroundGrey { 128, 128, 128 }; // the whole frame, before the board
 inline constexpr Colour lookRayColour { 255, 255, 255 };
 inline constexpr Colour moveRayColour { 128, 128, 128 };
 inline constexpr Colour statusBackground { 128, 128, 128 };
@@ -41,8 +41,15 @@ enum class RayLength {
 // It remembers the colour it last filled each board cell with, so that a being that
 // stayed where it was, in the colour its cell already shows, costs no pixel writes:
 // erasing and redrawing it would leave the same picture. Drawing that covers cells
-// otherwise (the status band over a board that reaches into it, the help page) makes
-// the painter forget the cells beneath.
+// otherwise (the status band over a board that reaches into it, the help page, rays)
+// makes the painter forget the cells beneath.
+//
+// A deferred painter (a saver's, whose frame is seen once a display refresh, not once
+// a tick) notes the colour each cell is filled with and paints it only when the frame
+// is looked at (flush) or when something else is about to draw over the cell: the
+// picture is then exactly what painting every fill at once would have left, yet a cell
+// filled many times between two looks is painted once, or not at all when it ends in
+// the colour it already shows. An immediate painter paints every fill at once.
 //
 // Every operation clips to the bitmap, so nothing is written outside it whatever the
 // sizes of frame and board; an empty bitmap is left alone. The frame, simulation,
@@ -58,7 +65,18 @@ public:
     void drawRays(const Actor&) override;
     void drawWatchedLabel(const Actor&) override;
 
-    // Fills the cell's rectangle; a cell width or height of zero or less paints nothing.
+    // Whether fills wait for flush (see above); off by default. Switching it off
+    // paints what waits.
+    void setDeferred(bool);
+    // Paints every cell fill that waits, so that the frame shows what the draws so far
+    // would have left. Costs nothing when nothing waits.
+    void flush();
+    // Paints the fills that wait in this part of the frame, before something other
+    // than this painter draws over it (then call overdrawn).
+    void settle(const Rectangle&);
+
+    // Fills the cell's rectangle, now or when the frame is next flushed; a cell width
+    // or height of zero or less paints nothing.
     void fillCell(std::int32_t column, std::int32_t row, Colour);
     Colour actorColour(const Actor&) const;
     void drawRay(std::int32_t column, std::int32_t row, Direction, Colour, RayLength);
@@ -76,19 +94,40 @@ public:
     const Layout& layout() const { return m_layout; }
 
 private:
-    static constexpr std::uint32_t unknownColour = 0xFF000000u; // no packed colour has this
+    // No packed colour has these values.
+    static constexpr std::uint32_t unknownColour = 0xFF000000u;
+    static constexpr std::uint32_t nothingWaits = 0xFE000000u;
+    static constexpr std::size_t noCell = static_cast<std::size_t>(-1);
+
+    // The cells an area of the frame touches, clamped to the board.
+    struct CellRange {
+        std::int64_t firstColumn, lastColumn, firstRow, lastRow;
+    };
 
     bool cellsVisible() const { return m_layout.cellWidth > 0 && m_layout.cellHeight > 0; }
-    // Whether the cell shows exactly this colour, as far as the painter knows.
+    // The cell's index in the per-cell records, or noCell when it has none.
+    std::size_t cellIndex(std::int32_t column, std::int32_t row) const
+    {
+        if (m_cells.empty() || static_cast<std::uint32_t>(column) >= static_cast<std::uint32_t>(m_layout.columns)
+            || static_cast<std::uint32_t>(row) >= static_cast<std::uint32_t>(m_layout.rows))
+            return noCell;
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_layout.columns)
+            + static_cast<std::size_t>(column);
+    }
+    // Whether the cell shows exactly this colour once what waits is painted, as far
+    // as the painter knows.
     bool shows(std::int32_t column, std::int32_t row, Colour colour) const
     {
-        if (m_shown.empty() || static_cast<std::uint32_t>(column) >= static_cast<std::uint32_t>(m_layout.columns)
-            || static_cast<std::uint32_t>(row) >= static_cast<std::uint32_t>(m_layout.rows))
+        std::size_t cell = cellIndex(column, row);
+        if (cell == noCell)
             return false;
-        return m_shown[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_layout.columns)
-                   + static_cast<std::size_t>(column)]
-            == colour.packed();
+        const CellColours& colours = m_cells[cell];
+        return (colours.waiting != nothingWaits ? colours.waiting : colours.shown) == colour.packed();
     }
+    CellRange cellsUnder(const Rectangle&) const;
+    void paintCell(std::size_t cell, std::uint32_t colour);
+    // Notes a fill of the cell (which has an index) for the next flush.
+    void await(std::size_t cell, std::uint32_t colour);
     void remember(std::int32_t column, std::int32_t row, Colour);
     // Paints every cell of the board in colourOf(kind), one pixel line per board row
     // copied down the cell height: a full repaint costs a copy per pixel row, not a
@@ -104,7 +143,18 @@ private:
     Layout m_layout;
     TextPainter m_text;
     std::vector<std::uint8_t> m_line; // one pixel line of the board, reused
-    std::vector<std::uint32_t> m_shown; // per board cell, the colour last filled, or unknownColour
+    // Per board cell, side by side so that one memory read finds both: the colour
+    // last painted (or unknownColour) and, when deferred, the colour it waits to be
+    // painted in (or nothingWaits).
+    struct CellColours {
+        std::uint32_t shown = unknownColour;
+        std::uint32_t waiting = nothingWaits;
+    };
+    std::vector<CellColours> m_cells;
+    bool m_deferred = false;
+    // The cells that may wait (some twice), unless every cell may.
+    std::vector<std::uint32_t> m_waitingCells; // cell indices, below maximumRememberedCells
+    bool m_everyCellMayWait = false;
     Rectangle m_noticeArea; // where the last notice stands
 };
 

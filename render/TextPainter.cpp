@@ -80,11 +80,10 @@ void TextPainter::setColour(int index, Colour colour)
     m_colours[at + 2] = colour.red;
 }
 
-Rectangle TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, std::string_view text) const
+template<typename DrawCell>
+Rectangle TextPainter::walk(std::int32_t x, std::int32_t y, std::string_view text, std::int64_t width, std::int64_t height,
+    DrawCell drawCell) const
 {
-    if (bitmap.isEmpty())
-        return {};
-    assert(m_colours.size() >= 6);
     std::int64_t penX = x;
     std::int64_t penY = y;
     const std::int64_t advance = m_width + 1;
@@ -106,8 +105,8 @@ Rectangle TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, 
         if (code < 32 || code >= 128)
             code = ' ';
         // A pen far outside any bitmap draws nothing, but must not overflow.
-        if (penX > -advance && penX < bitmap.width() && penY > -lineHeight() && penY < bitmap.height()) {
-            drawGlyph(bitmap, static_cast<std::int32_t>(penX), static_cast<std::int32_t>(penY), code);
+        if (penX > -advance && penX < width && penY > -lineHeight() && penY < height) {
+            drawCell(static_cast<std::int32_t>(penX), static_cast<std::int32_t>(penY), code);
             left = std::min(left, penX);
             top = std::min(top, penY);
             right = std::max(right, penX + advance);
@@ -117,6 +116,22 @@ Rectangle TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, 
     }
     return { static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right - left),
         static_cast<std::int32_t>(bottom - top) };
+}
+
+Rectangle TextPainter::drawText(Bitmap& bitmap, std::int32_t x, std::int32_t y, std::string_view text) const
+{
+    if (bitmap.isEmpty())
+        return {};
+    assert(m_colours.size() >= 6);
+    return walk(x, y, text, bitmap.width(), bitmap.height(),
+        [&](std::int32_t cellX, std::int32_t cellY, unsigned char code) { drawGlyph(bitmap, cellX, cellY, code); });
+}
+
+Rectangle TextPainter::extent(const Bitmap& bitmap, std::int32_t x, std::int32_t y, std::string_view text) const
+{
+    if (bitmap.isEmpty())
+        return {};
+    return walk(x, y, text, bitmap.width(), bitmap.height(), [](std::int32_t, std::int32_t, unsigned char) { });
 }
 
 void TextPainter::drawGlyph(Bitmap& bitmap, std::int32_t x, std::int32_t y, unsigned char code) const
@@ -144,10 +159,11 @@ void TextPainter::drawGlyph(Bitmap& bitmap, std::int32_t x, std::int32_t y, unsi
             if (!rowInside || px < 0 || px >= bitmap.width())
                 continue;
             const std::uint8_t* colour = set ? ink : background;
-            std::uint8_t* pixel = line + 3 * static_cast<std::size_t>(px);
+            std::uint8_t* pixel = line + Bitmap::bytesPerPixel * static_cast<std::size_t>(px);
             pixel[0] = colour[0];
             pixel[1] = colour[1];
             pixel[2] = colour[2];
+            pixel[3] = 0;
         }
     }
 }

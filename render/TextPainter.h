@@ -47,6 +47,8 @@ public:
     // more draw a blank cell. Pixels outside the bitmap are skipped; nothing wraps.
     // Returns the box around the character cells drawn.
     Rectangle drawText(Bitmap&, std::int32_t x, std::int32_t y, std::string_view text) const;
+    // The box drawText would return, without drawing.
+    Rectangle extent(const Bitmap&, std::int32_t x, std::int32_t y, std::string_view text) const;
 
     std::int32_t width() const { return m_width; }
     std::int32_t height() const { return m_height; }
@@ -58,6 +60,11 @@ public:
 
 private:
     void drawGlyph(Bitmap&, std::int32_t x, std::int32_t y, unsigned char code) const;
+    // Calls drawCell for every character cell of the text that lies at least partly
+    // inside an image of width x height; the box around them.
+    template<typename DrawCell>
+    Rectangle walk(std::int32_t x, std::int32_t y, std::string_view text, std::int64_t width, std::int64_t height,
+        DrawCell drawCell) const;
 
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;

@@ -58,8 +58,11 @@ SaverSession::SaverSession(SaverMode mode, std::unique_ptr<LibraryLoader> loader
     , m_picture(picture)
     , m_brains(std::move(loader))
 {
-    if (drawn())
+    if (drawn()) {
         m_simulation.setDrawer(&m_painter);
+        // A shell looks at the frame once a display refresh, not once a tick.
+        m_painter.setDeferred(true);
+    }
 }
 
 bool SaverSession::create()
@@ -118,8 +121,10 @@ void SaverSession::tick()
     }
     if (m_helpShown && drawn()) {
         const Layout& l = layout();
+        const Rectangle page { l.boardLeft, l.boardTop, helpPageWidth, helpPageHeight };
+        m_painter.settle(page);
         m_help.draw(m_frame, l.boardLeft, l.boardTop);
-        m_painter.overdrawn({ l.boardLeft, l.boardTop, helpPageWidth, helpPageHeight });
+        m_painter.overdrawn(page);
     }
     stepped(drawn() ? Drawing::On : Drawing::Off);
 }
@@ -339,7 +344,7 @@ void SaverSession::singleStepCommand(char, const CellPosition&)
 
 void SaverSession::savePictureCommand(char, const CellPosition&)
 {
-    std::vector<std::uint8_t> png = encodePng(m_frame);
+    std::vector<std::uint8_t> png = encodePng(frame());
     if (png.empty()) {
         report("the picture could not be encoded");
         return;

@@ -120,8 +120,13 @@ public:
     BrainRegistry& brains() { return m_brains; }
     Simulation& simulation() { return m_simulation; }
     const Simulation& simulation() const { return m_simulation; }
-    Bitmap& frame() override { return m_frame; }
-    const Bitmap& frame() const { return m_frame; }
+    // The frame as every draw so far leaves it: the cell fills that waited for a look
+    // at the frame (see ScenePainter) are painted first.
+    Bitmap& frame() override
+    {
+        m_painter.flush();
+        return m_frame;
+    }
     const Layout& layout() const { return m_painter.layout(); }
     // What draws the frame; the simulation calls it during frame steps.
     ScenePainter& painter() { return m_painter; }

@@ -164,7 +164,10 @@ bool SdlScreen::handleEvents(SaverControl& session)
     m_native->follow(m_window);
     const bool fullScreen = m_mode == LinuxMode::FullScreen;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    // One look at the display connection a wake-up: polling for each event would ask
+    // the connection again every time, mostly to hear that nothing more came.
+    SDL_PumpEvents();
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
         case SDL_QUIT:
             return close(session);
@@ -241,10 +244,10 @@ void SdlScreen::present(const Bitmap& frame, PresentScope scope)
     SDL_Surface* target = SDL_GetWindowSurface(m_window);
     if (!target)
         return;
-    // SDL reads the frame's pixels in place; its 24-bit BGR format is the frame's
-    // layout. Only the rectangles asked for are converted and sent to the display.
+    // SDL reads the frame's pixels in place; its 32-bit XRGB format is the frame's
+    // layout. Only the rectangles asked for are copied and sent to the display.
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(frame.bits()), frame.width(),
-        frame.height(), Bitmap::bitsPerPixel, frame.rowStride(), SDL_PIXELFORMAT_BGR24);
+        frame.height(), Bitmap::bitsPerPixel, frame.rowStride(), SDL_PIXELFORMAT_RGB888);
     if (!source)
         return;
     std::vector<SDL_Rect> areas;

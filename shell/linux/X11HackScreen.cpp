@@ -227,8 +227,8 @@ void X11HackScreen::present(const Bitmap& frame, PresentScope scope)
     } else {
         for (const Rectangle& area : written) {
             for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
-                const std::uint8_t* from = frame.row(y) + 3 * static_cast<std::size_t>(area.left);
-                for (std::int32_t x = area.left; x < area.left + area.width; ++x, from += 3) {
+                const std::uint8_t* from = frame.row(y) + Bitmap::bytesPerPixel * static_cast<std::size_t>(area.left);
+                for (std::int32_t x = area.left; x < area.left + area.width; ++x, from += Bitmap::bytesPerPixel) {
                     XPutPixel(image, x, y,
                         placeChannel(from[2], image->red_mask) | placeChannel(from[1], image->green_mask)
                             | placeChannel(from[0], image->blue_mask));

@@ -61,7 +61,7 @@ shamblex::SaverMode modeOf(const CREATESTRUCTA& creation)
 }
 
 // Copies a rectangle of the frame to the window at the same place. The frame is a
-// top-down 24-bit DIB whose rows are padded to four bytes; the rows of the rectangle
+// top-down 32-bit DIB; the rows of the rectangle
 // are handed over as a DIB of their own, so that no bottom-up arithmetic is involved.
 void present(HDC deviceContext, const shamblex::Bitmap& frame, const shamblex::Rectangle& area)
 {

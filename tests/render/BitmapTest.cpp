@@ -7,10 +7,10 @@
 
 using namespace shamblex;
 
-TEST(Bitmap, RowsArePaddedToFourBytesAndPixelsStoredBlueGreenRed)
+TEST(Bitmap, PixelsAreStoredBlueGreenRedZeroInRowsOfFourBytesEach)
 {
     Bitmap bitmap;
-    for (auto [width, stride] : { std::pair { 1, 4 }, std::pair { 2, 8 }, std::pair { 4, 12 }, std::pair { 401, 1204 } }) {
+    for (auto [width, stride] : { std::pair { 1, 4 }, std::pair { 2, 8 }, std::pair { 401, 1604 } }) {
         ASSERT_TRUE(bitmap.create(width, 2));
         EXPECT_EQ(bitmap.rowStride(), stride) << "width " << width;
         EXPECT_EQ(bitmap.byteSize(), static_cast<std::size_t>(2 * stride));
@@ -21,7 +21,8 @@ TEST(Bitmap, RowsArePaddedToFourBytesAndPixelsStoredBlueGreenRed)
     EXPECT_EQ(bitmap.bits()[0], 3);
     EXPECT_EQ(bitmap.bits()[1], 2);
     EXPECT_EQ(bitmap.bits()[2], 1);
-    EXPECT_EQ(bitmap.row(2)[3], 6) << "row 2 starts two strides in";
+    EXPECT_EQ(bitmap.bits()[3], 0);
+    EXPECT_EQ(bitmap.row(2)[4], 6) << "row 2 starts two strides in";
     EXPECT_EQ(bitmap.pixel(1, 2), (Colour { 4, 5, 6 }));
 }
 
@@ -29,7 +30,7 @@ TEST(Bitmap, CreatingAgainGivesAFreshStoreAndARefusedOneLeavesItEmpty)
 {
     Bitmap bitmap;
     ASSERT_TRUE(bitmap.create(5, 5));
-    bitmap.fill(77);
+    bitmap.fill({ 77, 77, 77 });
     ASSERT_TRUE(bitmap.create(5, 5));
     EXPECT_EQ(bitmap.pixel(4, 4), (Colour { 0, 0, 0 }));
     bitmap.release();

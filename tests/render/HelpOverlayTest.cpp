@@ -11,7 +11,7 @@ TEST(HelpOverlay, PageIsBlackTextOnWhiteLaidOverTheBoardsCorner)
 {
     Bitmap frame;
     frame.create(400, 400);
-    frame.fill(128);
+    frame.fill({ 128, 128, 128 });
     HelpOverlay help;
     help.draw(frame, 75, 112);
 
@@ -25,7 +25,7 @@ TEST(HelpOverlay, PageIsBlackTextOnWhiteLaidOverTheBoardsCorner)
     // Line 1 at (5, 5) of the page, line 35 at (5, 379).
     Bitmap expected;
     expected.create(300, 600);
-    expected.fill(255);
+    expected.fill({ 255, 255, 255 });
     TextPainter text;
     text.setColours({ Colour { 255, 255, 255 }, Colour { 0, 0, 0 } });
     text.drawText(expected, 5, 5, "Key commands (case sensitive)");
@@ -44,7 +44,7 @@ TEST(HelpOverlay, IsBuiltOnceAndClippedToAnyFrame)
     EXPECT_FALSE(help.isBuilt());
     Bitmap small;
     small.create(100, 100);
-    small.fill(128);
+    small.fill({ 128, 128, 128 });
     help.draw(small, 75, 112);
     EXPECT_TRUE(help.isBuilt());
     EXPECT_EQ(test::countPixels(small, Colour { 128, 128, 128 }), 100 * 100) << "the page lies wholly outside";

@@ -123,7 +123,7 @@ TEST(ScenePainter, StatusBandShowsTheCountsWithTrailingBlanks)
 
     Bitmap expected;
     expected.create(400, 50);
-    expected.fill(128);
+    expected.fill({ 128, 128, 128 });
     TextPainter text;
     text.setColours({ Colour { 128, 128, 128 }, Colour { 255, 255, 255 } });
     text.drawText(expected, 0, 0, "Frame:   " + std::to_string(simulation.frameNumber()) + "    ");

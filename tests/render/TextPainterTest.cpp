@@ -20,7 +20,7 @@ Bitmap greyBitmap(std::int32_t width, std::int32_t height)
 {
     Bitmap bitmap;
     bitmap.create(width, height);
-    bitmap.fill(128);
+    bitmap.fill({ 128, 128, 128 });
     return bitmap;
 }
 

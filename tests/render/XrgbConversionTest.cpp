@@ -8,8 +8,6 @@
 
 using namespace shamblex;
 
-// A 4 x 2 frame: its rows need no padding, so its last pixel ends the store and a
-// four-byte read of it would run past the end.
 TEST(XrgbConversion, CopiesOnlyTheGivenRectanglesWithTheChosenFourthByte)
 {
     Bitmap frame;
@@ -22,6 +20,8 @@ TEST(XrgbConversion, CopiesOnlyTheGivenRectanglesWithTheChosenFourthByte)
     std::vector<std::uint8_t> target(2 * pitch, 0xEE);
     const Rectangle areas[] = { { 2, 1, 2, 1 }, { 2, 1, 1, 1 }, { 0, 0, 1, 1 } };
     convertToXrgb(frame, areas, target.data(), pitch, 0xFF);
+    std::vector<std::uint8_t> plain(2 * pitch, 0xEE);
+    convertToXrgb(frame, areas, plain.data(), pitch, 0);
 
     auto at = [&](std::int32_t x, std::int32_t y) {
         const std::uint8_t* p = &target[static_cast<std::size_t>(y) * pitch + 4 * static_cast<std::size_t>(x)];
@@ -29,7 +29,10 @@ TEST(XrgbConversion, CopiesOnlyTheGivenRectanglesWithTheChosenFourthByte)
     };
     EXPECT_EQ(at(0, 0), (std::vector<int> { 200, 7, 0, 0xFF })) << "blue, green, red, then the fourth byte";
     EXPECT_EQ(at(2, 1), (std::vector<int> { 200, 7, 12, 0xFF }));
-    EXPECT_EQ(at(3, 1), (std::vector<int> { 200, 7, 13, 0xFF })) << "the store's very last pixel";
+    EXPECT_EQ(at(3, 1), (std::vector<int> { 200, 7, 13, 0xFF }));
+    EXPECT_EQ(plain[pitch + 12], 200);
+    EXPECT_EQ(plain[pitch + 15], 0) << "a fourth byte of zero is the frame's own";
+    EXPECT_EQ(plain[4], 0xEE);
     EXPECT_EQ(at(1, 0), (std::vector<int> { 0xEE, 0xEE, 0xEE, 0xEE })) << "outside every rectangle";
     EXPECT_EQ(at(1, 1), (std::vector<int> { 0xEE, 0xEE, 0xEE, 0xEE }));
     EXPECT_EQ(target[pitch - 1], 0xEE) << "the target row's own padding";

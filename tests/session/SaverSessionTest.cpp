@@ -1,8 +1,11 @@
+#include "../sim/Printers.h"
 #include "SessionFixture.h"
 
 #include "brains/LibraryLoader.h"
 
 #include <algorithm>
+#include <cstring>
+#include <tuple>
 #include <random>
 
 using namespace shamblex;
@@ -163,5 +166,91 @@ TEST(SaverSession, FullScreenSaversAndHacksRunNoCommand)
         EXPECT_EQ(window.settings().smartZombies, 1);
         EXPECT_FALSE(window.session.helpShown());
         EXPECT_EQ(window.population().size(), 1000u);
+    }
+}
+
+TEST(SaverSession, AFrameLookedAtOnceARefreshShowsWhatPaintingEveryTickWouldHave)
+{
+    // Two sessions given the same ticks and commands: one paints every cell fill at
+    // once, the other only when its frame is looked at, now and then as a display
+    // refresh would. What a screen holds after copying the damaged parts of the second
+    // must equal the first, pixel for pixel, at every look: with rays, the graph,
+    // the help page, labels and notices drawn over cells, and a board that reaches
+    // into the status band (the second size).
+    for (auto [width, height] : { std::pair { 1000, 700 }, std::pair { 1000, 300 } }) {
+        const test::SessionSetup setup { .brains = { "a", "b", "c", "d", "e" },
+            .brainsListed = true,
+            .frameWidth = width,
+            .frameHeight = height,
+            .columns = 125,
+            .rows = 125,
+            .beings = 1500 };
+        WindowSession immediate(setup);
+        WindowSession deferred(setup);
+        immediate.painter().setDeferred(false);
+        Bitmap screen;
+        bool exposed = true;
+        std::mt19937 chooser(20261209);
+        auto pick = [&](int bound) { return static_cast<int>(chooser() % static_cast<unsigned>(bound)); };
+        const std::string keys = "dgc?bEk 1.z+-f";
+        int looks = 0;
+        for (int step = 0; step < 1200; ++step) {
+            const int what = pick(100);
+            // Half the pointer's places are a being's cell, so that beings get watched.
+            std::int32_t x = pick(width);
+            std::int32_t y = pick(height);
+            const Population& beings = immediate.population();
+            if (pick(2) == 0 && !beings.empty()) {
+                const Actor& being = beings[static_cast<ActorIndex>(pick(static_cast<int>(beings.size())))];
+                std::tie(x, y) = immediate.pixelOf(being.x, being.y);
+            }
+            const char key = keys[static_cast<std::size_t>(pick(static_cast<int>(keys.size())))];
+            for (WindowSession* window : { &immediate, &deferred }) {
+                SaverSession& session = window->session;
+                if (what < 4)
+                    session.character(key);
+                else if (what < 10)
+                    session.pointerMoved(x, y);
+                else if (what < 11)
+                    session.middleButtonReleased(x, y);
+                else if (what < 13)
+                    session.leftButtonReleased(x, y);
+                else if (what < 14)
+                    session.rightButtonReleased(x, y);
+                else if (what < 15)
+                    session.setNotice(step % 2 ? "" : "brain 'c' faulted and sits out");
+                else if (what == 15 && step % 10 == 0)
+                    session.resize(width - step % 7, height - step % 5, width, height);
+                session.tick();
+            }
+            if (what == 15 && step % 10 == 0)
+                exposed = true;
+            if (pick(4) != 0)
+                continue;
+            ++looks;
+            const Bitmap& expected = immediate.frame();
+            Bitmap& frame = deferred.frame();
+            ASSERT_EQ(frame.width(), expected.width());
+            if (exposed) {
+                screen.create(frame.width(), frame.height());
+                screen.copyFrom(frame, 0, 0);
+                exposed = false;
+            } else {
+                for (const Rectangle& area : frame.damage().rectangles())
+                    for (std::int32_t row = area.top; row < area.top + area.height; ++row)
+                        std::memcpy(screen.row(row) + Bitmap::bytesPerPixel * area.left, frame.row(row) + Bitmap::bytesPerPixel * area.left,
+                            Bitmap::bytesPerPixel * static_cast<std::size_t>(area.width));
+            }
+            frame.clearDamage();
+            for (std::int32_t row = 0; row < expected.height(); ++row) {
+                if (std::memcmp(screen.row(row), expected.row(row), static_cast<std::size_t>(expected.rowStride())) == 0)
+                    continue;
+                for (std::int32_t column = 0; column < expected.width(); ++column)
+                    ASSERT_EQ(screen.pixel(column, row), expected.pixel(column, row))
+                        << "at (" << column << ", " << row << ") after step " << step << " of " << width << "x"
+                        << height;
+            }
+        }
+        EXPECT_GT(looks, 200);
     }
 }
