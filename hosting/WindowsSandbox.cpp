@@ -24,6 +24,11 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception)
         control->fatalSignal.store(static_cast<std::int32_t>(exception->ExceptionRecord->ExceptionCode),
             std::memory_order_release);
     }
+    // End here, with the exception's code as Windows itself would, rather than pass
+    // the exception on: Wine hands it to a debugger, which, where none is installed,
+    // leaves the process running without the crashed thread, and the host would
+    // never learn of the crash.
+    TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
     return EXCEPTION_CONTINUE_SEARCH;
 }
 

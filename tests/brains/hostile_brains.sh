@@ -106,7 +106,12 @@ attack() {
 }
 
 named() { # WHEN: the name of the brain in the line: its file while it loads
-    if [ "$1" = startup ]; then echo "hostile.dll"; else echo "hostile"; fi
+    # (On Windows a thread started while the library loads runs once it has loaded.)
+    if [ "$1" = startup ] && ! { [ -n "$wine_prefix" ] && [ "$name" = thread_crash ]; }; then
+        echo "hostile.dll"
+    else
+        echo "hostile"
+    fi
 }
 
 attack crash call 3 "crashed"

@@ -256,5 +256,10 @@ SHAMBLEX_BRAIN_EXPORT void SHAMBLEX_BRAIN_CALL ExecuteBrain(shamblex::BrainRecor
 #if !defined(FROM_STARTUP)
     if (calls++ == 0)
         attempt();
+#elif defined(_WIN32) && defined(ATTEMPT_THREAD_CRASH)
+    // Windows starts a thread made while a library loads only once the loading is
+    // over: wait for it here, or a short run could end before the thread crashes.
+    if (calls++ == 0)
+        Sleep(2000);
 #endif
 }
