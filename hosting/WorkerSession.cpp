@@ -234,6 +234,7 @@ void WorkerSession::sendSize()
     auto shared = std::make_shared<SharedMemory>(std::move(*memory));
     if (!m_frame.create(m_size[0], m_size[1], PixelMemory { static_cast<std::uint8_t*>(shared->data()), size, shared }))
         return;
+    m_frameMemory = shared;
     WireWriter message;
     message.i32(m_size[0]).i32(m_size[1]).i32(m_size[2]).i32(m_size[3]);
     call(worker::Request::Resize, message, { shared->handle() });

@@ -64,6 +64,7 @@ public:
     void newOutbreak() override;
     int timerPeriod() const override { return m_state.timerPeriod; }
     Bitmap& frame() override;
+    std::shared_ptr<const SharedMemory> frameMemory() const override { return m_frameMemory; }
     const std::string& settingsFile() const override { return m_setup.settingsFile; }
 
     // How long a fault's notice stays in the status band.
@@ -98,6 +99,7 @@ private:
     std::optional<std::string> m_brainsFrom;
     std::set<std::string> m_withheld;
     Bitmap m_frame;
+    std::shared_ptr<SharedMemory> m_frameMemory; // where m_frame lies, shared with the worker
     std::int32_t m_size[4] = { 0, 0, 0, 0 };
     std::function<bool()> m_giveUp;
     bool m_abandoned = false;

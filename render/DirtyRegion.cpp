@@ -67,6 +67,31 @@ std::vector<Rectangle> DirtyRegion::writtenRectangles() const
     return m_tooManyWritten ? rectangles() : m_written;
 }
 
+std::vector<Rectangle> DirtyRegion::writtenRuns(std::int32_t gap) const
+{
+    std::vector<Rectangle> written = writtenRectangles();
+    std::sort(written.begin(), written.end(), [](const Rectangle& a, const Rectangle& b) {
+        if (a.top != b.top)
+            return a.top < b.top;
+        if (a.height != b.height)
+            return a.height < b.height;
+        return a.left < b.left;
+    });
+    std::vector<Rectangle> runs;
+    for (const Rectangle& area : written) {
+        if (!runs.empty()) {
+            Rectangle& run = runs.back();
+            const std::int64_t right = std::int64_t { run.left } + run.width;
+            if (run.top == area.top && run.height == area.height && area.left <= right + gap) {
+                run.width = static_cast<std::int32_t>(std::max<std::int64_t>(right, std::int64_t { area.left } + area.width) - run.left);
+                continue;
+            }
+        }
+        runs.push_back(area);
+    }
+    return runs;
+}
+
 std::vector<Rectangle> DirtyRegion::rectangles() const
 {
     std::vector<Rectangle> result;

@@ -50,6 +50,11 @@ public:
     // The rectangles written, clipped to the image, when there were not too many of
     // them (they may overlap); otherwise rectangles().
     std::vector<Rectangle> writtenRectangles() const;
+    // The same, top to bottom and left to right, with the rectangles of the same
+    // pixel rows (equal top and height) that lie within `gap` pixels of each other
+    // joined into one: a display copies a few pixels more, and handles far fewer
+    // rectangles (each costs about what copying a few hundred pixels costs).
+    std::vector<Rectangle> writtenRuns(std::int32_t gap) const;
     // The one rectangle around everything marked (empty when nothing is).
     Rectangle bounds() const;
 

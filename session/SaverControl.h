@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace shamblex {
 
 class Bitmap;
+class SharedMemory;
 
 // What a shell drives of a running saver: the window's messages as plain calls, and
 // the frame to present. A SaverSession is one, running here; a brain worker's session
@@ -41,6 +43,9 @@ public:
     // The frame as the last calls left it, with the damage they recorded; the shell
     // presents what is damaged and clears the damage.
     virtual Bitmap& frame() = 0;
+    // The shared memory the frame's store lies in, which a display server may read
+    // directly; none when the frame lies in the program's own memory.
+    virtual std::shared_ptr<const SharedMemory> frameMemory() const { return nullptr; }
     // Where close() writes the settings.
     virtual const std::string& settingsFile() const = 0;
     // The saver cannot go on (its outbreak's worker was given up on request, or could

@@ -3,13 +3,15 @@
 # missing. Uses sudo when not run as root.
 set -eu
 
-# Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2 and Xlib,
+# Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2, Xlib and
+# xcb-shm (frames shared with the X server),
 # nlohmann/json for the arena's files, libseccomp for the brain worker's sandbox.
 # End-to-end tests: a virtual X server, input and screenshot tools, a foreign window,
 # ffmpeg for videos, GNU parallel for the arena's shards, netcat as the listener a
 # hostile brain must not reach.
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
+    libx11-xcb-dev libxcb-shm0-dev
     nlohmann-json3-dev libseccomp-dev
     xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd procps mingw-w64 wine wine64"
 

@@ -66,7 +66,7 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
         Bitmap& frame = session.frame();
         bool unseen = exposed || !frame.damage().isEmpty();
         if (unseen && now >= nextPresent) {
-            screen.present(frame, exposed ? PresentScope::Everything : PresentScope::Damage);
+            screen.present(frame, exposed ? PresentScope::Everything : PresentScope::Damage, session.frameMemory());
             frame.clearDamage();
             exposed = false;
             unseen = false;

@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace shamblex {
 
 class Bitmap;
 class SaverControl;
+class SharedMemory;
 
 enum class PresentScope {
     Damage, // the parts of the frame written since it was last shown
@@ -26,8 +28,9 @@ public:
     virtual bool handleEvents(SaverControl&) = 0;
     // Sleeps until an event arrives or the time is up.
     virtual void waitForEvents(std::chrono::milliseconds) = 0;
-    // Shows the frame, or the parts of it the frame marks as damaged.
-    virtual void present(const Bitmap&, PresentScope) = 0;
+    // Shows the frame, or the parts of it the frame marks as damaged. `memory` is the
+    // shared memory the frame lies in, if it does (see SaverControl::frameMemory).
+    virtual void present(const Bitmap&, PresentScope, const std::shared_ptr<const SharedMemory>& memory) = 0;
     // The time between two refreshes of the display.
     virtual std::chrono::microseconds refreshInterval() const = 0;
     // Whether something (an exposure, a resize) asks for the whole frame to be shown.

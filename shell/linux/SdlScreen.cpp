@@ -1,6 +1,9 @@
 // The SDL side of the Linux program. SDL delivers typed characters (already shifted
 // and laid out), pointer moves and button releases; they become the same session
-// calls a Windows saver window makes from its messages.
+// calls a Windows saver window makes from its messages. On X11, frames go to the
+// window through X11Presenter (the server reads a worker's frame where it was drawn)
+// and the loop sleeps on the display connection itself; elsewhere (Wayland) through
+// SDL's window surface.
 #include "shell/linux/SdlScreen.h"
 
 #include "render/Bitmap.h"
@@ -14,6 +17,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <poll.h>
 #include <vector>
 
 namespace shamblex {
@@ -100,6 +104,7 @@ std::unique_ptr<SdlScreen> SdlScreen::open(LinuxMode mode, std::string& error)
         screen->m_native->window.store(info.info.x11.window);
         screen->m_native->protocols = XInternAtom(info.info.x11.display, "WM_PROTOCOLS", False);
         screen->m_native->deleteWindow = XInternAtom(info.info.x11.display, "WM_DELETE_WINDOW", False);
+        screen->m_presenter = X11Presenter::open(info.info.x11.display, info.info.x11.window);
     }
     if (mode == LinuxMode::FullScreen) {
         SDL_ShowCursor(SDL_DISABLE);
@@ -120,6 +125,8 @@ SdlScreen::SdlScreen(SDL_Window* window, LinuxMode mode)
 
 SdlScreen::~SdlScreen()
 {
+    // The presenter's resources live on SDL's display connection.
+    m_presenter.reset();
     SDL_DestroyWindow(m_window);
     SDL_Quit();
 }
@@ -234,13 +241,34 @@ bool SdlScreen::handleEvents(SaverControl& session)
 
 void SdlScreen::waitForEvents(std::chrono::milliseconds timeout)
 {
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout.count()));
+    Display* display = m_native->display;
+    if (!display) {
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout.count()));
+        return;
+    }
+    // SDL's own wait asks the connection over and over; one poll of it is enough,
+    // unless events were already read off it.
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || XEventsQueued(display, QueuedAlready) > 0)
+        return;
+    XFlush(display);
+    pollfd connection { ConnectionNumber(display), POLLIN, 0 };
+    poll(&connection, 1, static_cast<int>(timeout.count()));
 }
 
-void SdlScreen::present(const Bitmap& frame, PresentScope scope)
+void SdlScreen::present(const Bitmap& frame, PresentScope scope, const std::shared_ptr<const SharedMemory>& memory)
 {
     if (frame.isEmpty())
         return;
+    if (m_presenter) {
+        // SDL may have put another X window behind the SDL window.
+        const Window window = m_native->window.load();
+        if (m_presenter->window() != window)
+            m_presenter = X11Presenter::open(m_native->display, window);
+        if (m_presenter) {
+            m_presenter->present(frame, scope == PresentScope::Everything, memory);
+            return;
+        }
+    }
     SDL_Surface* target = SDL_GetWindowSurface(m_window);
     if (!target)
         return;

@@ -3,6 +3,7 @@
 #include "session/EndOnInput.h"
 #include "shell/linux/LinuxOptions.h"
 #include "shell/linux/SaverLoop.h"
+#include "shell/linux/X11Presenter.h"
 
 #include <memory>
 #include <string>
@@ -23,7 +24,7 @@ public:
     void begin(SaverControl& session) override { reportSize(session); }
     bool handleEvents(SaverControl&) override;
     void waitForEvents(std::chrono::milliseconds) override;
-    void present(const Bitmap&, PresentScope) override;
+    void present(const Bitmap&, PresentScope, const std::shared_ptr<const SharedMemory>&) override;
     std::chrono::microseconds refreshInterval() const override;
     bool wantsPresent() override;
     void end(SaverControl&) override;
@@ -43,6 +44,8 @@ private:
     bool m_hadFocus = false;
     EndOnInput m_endOnInput;
     std::unique_ptr<Native> m_native;
+    // Frames go to an X window through this, not through SDL's window surface.
+    std::unique_ptr<X11Presenter> m_presenter;
 };
 
 }

@@ -81,3 +81,19 @@ TEST(Bitmap, RecordsWhatWasWrittenUntilItIsPresented)
     EXPECT_EQ(frame.damage().rectangles(), expected);
     EXPECT_EQ(frame.damage().bounds(), (Rectangle { 0, 0, 100, 40 }));
 }
+
+TEST(Bitmap, WrittenRectanglesOfTheSameRowsJoinWhenClose)
+{
+    Bitmap frame;
+    ASSERT_TRUE(frame.create(200, 40));
+    frame.clearDamage();
+    const Colour ink { 1, 1, 1 };
+    frame.fillRect(50, 10, 5, 4, ink);
+    frame.fillRect(10, 10, 5, 4, ink);
+    frame.fillRect(12, 10, 5, 4, ink); // overlaps the one before
+    frame.fillRect(100, 10, 5, 4, ink); // 45 pixels right of the first: too far
+    frame.fillRect(20, 10, 5, 3, ink); // the same top, not the same rows
+    frame.fillRect(20, 2, 5, 4, ink);
+    std::vector<Rectangle> expected { { 20, 2, 5, 4 }, { 20, 10, 5, 3 }, { 10, 10, 45, 4 }, { 100, 10, 5, 4 } };
+    EXPECT_EQ(frame.damage().writtenRuns(40), expected);
+}

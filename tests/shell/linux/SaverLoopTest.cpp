@@ -27,7 +27,7 @@ public:
         stall = 0ms;
         ++waits;
     }
-    void present(const Bitmap&, PresentScope) override { ++presents; }
+    void present(const Bitmap&, PresentScope, const std::shared_ptr<const SharedMemory>&) override { ++presents; }
     std::chrono::microseconds refreshInterval() const override { return 16'667us; }
 
     SaverLoopOptions options()

@@ -1,0 +1,337 @@
+#include "shell/linux/X11Presenter.h"
+
+#include "os/SharedMemory.h"
+#include "render/Bitmap.h"
+#include "render/XrgbConversion.h"
+
+#include <X11/Xlib-xcb.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <xcb/shm.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <vector>
+
+namespace shamblex {
+
+namespace {
+
+// Clip lists longer than this go as the damage's tiles instead: the server builds a
+// region from the list, which costs more than the few pixels the tiles add.
+constexpr std::size_t maximumClipRectangles = 8192;
+// Written rectangles of the same rows this close are sent as one.
+constexpr std::int32_t joinedGap = 64;
+
+// Set by the error handler while shared memory is being attached: the server cannot
+// use it (a remote display).
+bool attachRefused = false;
+
+int noteAttachError(Display*, XErrorEvent*)
+{
+    attachRefused = true;
+    return 0;
+}
+
+// An 8-bit channel placed under a visual's colour mask, its top bit on the mask's.
+unsigned long placeChannel(std::uint8_t value, unsigned long mask)
+{
+    if (!mask)
+        return 0;
+    int top = 0;
+    for (unsigned long rest = mask; rest > 1; rest >>= 1)
+        ++top;
+    int shift = top - 7;
+    unsigned long placed = shift >= 0 ? static_cast<unsigned long>(value) << shift : value >> -shift;
+    return placed & mask;
+}
+
+// Whether an image's pixels have the frame's layout: 32 bits, blue in the low byte.
+bool hasFrameLayout(const XImage& image)
+{
+    return image.bits_per_pixel == 32 && image.red_mask == 0xFF0000 && image.green_mask == 0xFF00
+        && image.blue_mask == 0xFF && image.byte_order == LSBFirst;
+}
+
+// The parts of the frame to send: the rectangles written when they are few enough,
+// otherwise the damage's tiles; the whole frame when everything goes.
+std::vector<Rectangle> areasToSend(const Bitmap& frame, bool everything)
+{
+    if (everything)
+        return { Rectangle { 0, 0, frame.width(), frame.height() } };
+    std::vector<Rectangle> written = frame.damage().writtenRuns(joinedGap);
+    if (written.size() > maximumClipRectangles)
+        return frame.damage().rectangles();
+    return written;
+}
+
+Rectangle boundsOf(const std::vector<Rectangle>& areas)
+{
+    std::int32_t left = areas.front().left;
+    std::int32_t top = areas.front().top;
+    std::int32_t right = left + areas.front().width;
+    std::int32_t bottom = top + areas.front().height;
+    for (const Rectangle& area : areas) {
+        left = std::min(left, area.left);
+        top = std::min(top, area.top);
+        right = std::max(right, area.left + area.width);
+        bottom = std::max(bottom, area.top + area.height);
+    }
+    return { left, top, right - left, bottom - top };
+}
+
+}
+
+struct X11Presenter::Connection {
+    Display* display = nullptr;
+    Window window = 0;
+    Visual* visual = nullptr;
+    int depth = 0;
+    GC gc = nullptr;
+    bool sharedMemory = false; // the server takes shared memory at all
+    bool descriptors = false; // ... and memory sent as a descriptor (MIT-SHM 1.2)
+};
+
+// The frame's own memory as the server maps it.
+struct X11Presenter::Attached {
+    Display* display = nullptr;
+    std::shared_ptr<const SharedMemory> memory;
+    XShmSegmentInfo segment {};
+    XImage* image = nullptr;
+
+    ~Attached()
+    {
+        if (segment.shmseg) {
+            XShmDetach(display, &segment);
+            XSync(display, False);
+        }
+        if (image) {
+            image->data = nullptr;
+            XDestroyImage(image);
+        }
+    }
+};
+
+// The image the frame is copied into before the server reads it: in the server's
+// shared memory, or in the program's own when the server shares none.
+struct X11Presenter::Image {
+    Display* display = nullptr;
+    XImage* image = nullptr;
+    XShmSegmentInfo segment {};
+    bool shared = false;
+    std::vector<char> pixels; // when not shared
+
+    ~Image()
+    {
+        if (!image)
+            return;
+        if (shared) {
+            XShmDetach(display, &segment);
+            XSync(display, False);
+            shmdt(segment.shmaddr);
+        }
+        image->data = nullptr;
+        XDestroyImage(image);
+    }
+};
+
+std::unique_ptr<X11Presenter> X11Presenter::open(Display* display, unsigned long window)
+{
+    XWindowAttributes attributes;
+    if (!display || !XGetWindowAttributes(display, window, &attributes))
+        return nullptr;
+    auto x = std::make_unique<Connection>();
+    x->display = display;
+    x->window = window;
+    x->visual = attributes.visual;
+    x->depth = attributes.depth;
+    x->gc = XCreateGC(display, window, 0, nullptr);
+    int major = 0;
+    int minor = 0;
+    Bool pixmaps = False;
+    x->sharedMemory = XShmQueryVersion(display, &major, &minor, &pixmaps);
+    x->descriptors = x->sharedMemory && (major > 1 || (major == 1 && minor >= 2));
+    return std::unique_ptr<X11Presenter>(new X11Presenter(std::move(x)));
+}
+
+X11Presenter::X11Presenter(std::unique_ptr<Connection> connection)
+    : m_x(std::move(connection))
+{
+}
+
+X11Presenter::~X11Presenter()
+{
+    m_attached.reset();
+    m_image.reset();
+    XFreeGC(m_x->display, m_x->gc);
+}
+
+unsigned long X11Presenter::window() const
+{
+    return m_x->window;
+}
+
+bool X11Presenter::attach(const Bitmap& frame, const std::shared_ptr<const SharedMemory>& memory)
+{
+    if (m_attached && m_attached->memory == memory && m_attached->image->width == frame.width()
+        && m_attached->image->height == frame.height())
+        return true;
+    m_attached.reset();
+    if (!m_x->descriptors || m_x->depth != 24 || !memory || memory->data() != frame.bits()
+        || memory->size() < frame.byteSize())
+        return false;
+    auto attached = std::make_unique<Attached>();
+    attached->display = m_x->display;
+    attached->memory = memory;
+    attached->image = XShmCreateImage(m_x->display, m_x->visual, static_cast<unsigned>(m_x->depth), ZPixmap, nullptr,
+        &attached->segment, static_cast<unsigned>(frame.width()), static_cast<unsigned>(frame.height()));
+    if (!attached->image || !hasFrameLayout(*attached->image) || attached->image->bytes_per_line != frame.rowStride())
+        return false;
+    // The connection sends the descriptor and closes it: it gets a copy of its own.
+    const int descriptor = fcntl(static_cast<int>(memory->handle()), F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0)
+        return false;
+    xcb_connection_t* connection = XGetXCBConnection(m_x->display);
+    const std::uint32_t segment = xcb_generate_id(connection);
+    xcb_generic_error_t* error = xcb_request_check(connection,
+        xcb_shm_attach_fd_checked(connection, segment, descriptor, 1));
+    if (error) {
+        std::free(error);
+        m_x->descriptors = false; // the server will not take memory this way
+        return false;
+    }
+    attached->segment.shmseg = segment;
+    attached->segment.shmid = -1;
+    attached->segment.shmaddr = reinterpret_cast<char*>(const_cast<std::uint8_t*>(frame.bits()));
+    attached->segment.readOnly = True;
+    attached->image->data = attached->segment.shmaddr;
+    m_attached = std::move(attached);
+    return true;
+}
+
+bool X11Presenter::prepareImage(std::int32_t width, std::int32_t height)
+{
+    if (m_image && m_image->image->width == width && m_image->image->height == height)
+        return true;
+    m_image.reset();
+    auto image = std::make_unique<Image>();
+    image->display = m_x->display;
+    const auto depth = static_cast<unsigned>(m_x->depth);
+    if (m_x->sharedMemory) {
+        image->image = XShmCreateImage(m_x->display, m_x->visual, depth, ZPixmap, nullptr, &image->segment,
+            static_cast<unsigned>(width), static_cast<unsigned>(height));
+        if (image->image) {
+            image->segment.shmid = shmget(IPC_PRIVATE,
+                static_cast<std::size_t>(image->image->bytes_per_line) * static_cast<std::size_t>(height),
+                IPC_CREAT | 0600);
+            void* memory
+                = image->segment.shmid >= 0 ? shmat(image->segment.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+            if (memory != reinterpret_cast<void*>(-1)) {
+                image->segment.shmaddr = image->image->data = static_cast<char*>(memory);
+                image->segment.readOnly = False;
+                attachRefused = false;
+                auto previous = XSetErrorHandler(noteAttachError);
+                XShmAttach(m_x->display, &image->segment);
+                XSync(m_x->display, False);
+                XSetErrorHandler(previous);
+                image->shared = !attachRefused;
+                if (!image->shared)
+                    shmdt(memory);
+            }
+            if (image->segment.shmid >= 0)
+                shmctl(image->segment.shmid, IPC_RMID, nullptr); // freed once both sides let go
+            if (!image->shared) {
+                image->image->data = nullptr;
+                XDestroyImage(image->image);
+                image->image = nullptr;
+                m_x->sharedMemory = false; // a remote server: plain requests from now on
+                m_x->descriptors = false;
+            }
+        }
+    }
+    if (!image->image) {
+        image->image = XCreateImage(m_x->display, m_x->visual, depth, ZPixmap, 0, nullptr, static_cast<unsigned>(width),
+            static_cast<unsigned>(height), 32, 0);
+        if (!image->image)
+            return false;
+        image->pixels.resize(static_cast<std::size_t>(image->image->bytes_per_line) * static_cast<std::size_t>(height));
+        image->image->data = image->pixels.data();
+    }
+    m_image = std::move(image);
+    return true;
+}
+
+void X11Presenter::copyIntoImage(const Bitmap& frame, bool everything)
+{
+    XImage* image = m_image->image;
+    // The pixels written; the image keeps the others from before.
+    const std::vector<Rectangle> written
+        = everything ? std::vector<Rectangle> { { 0, 0, frame.width(), frame.height() } } : frame.damage().writtenRectangles();
+    if (hasFrameLayout(*image)) {
+        // A 32-bit visual's fourth byte is its alpha: opaque.
+        convertToXrgb(frame, written, reinterpret_cast<std::uint8_t*>(image->data),
+            static_cast<std::size_t>(image->bytes_per_line), m_x->depth == 32 ? 0xFF : 0);
+        return;
+    }
+    for (const Rectangle& area : written) {
+        for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
+            const std::uint8_t* from = frame.row(y) + Bitmap::bytesPerPixel * static_cast<std::size_t>(area.left);
+            for (std::int32_t x = area.left; x < area.left + area.width; ++x, from += Bitmap::bytesPerPixel) {
+                XPutPixel(image, x, y,
+                    placeChannel(from[2], image->red_mask) | placeChannel(from[1], image->green_mask)
+                        | placeChannel(from[0], image->blue_mask));
+            }
+        }
+    }
+}
+
+void X11Presenter::present(const Bitmap& frame, bool everything, const std::shared_ptr<const SharedMemory>& memory)
+{
+    if (frame.isEmpty() || (!everything && frame.damage().isEmpty()))
+        return;
+    const std::vector<Rectangle> areas = areasToSend(frame, everything);
+    // One request for all the parts: the server copies the box around them, clipped
+    // to the parts themselves, so that neither a request per part nor the pixels
+    // between them are paid for.
+    auto sendClipped = [&](XImage* image) {
+        std::vector<XRectangle> clip;
+        clip.reserve(areas.size());
+        for (const Rectangle& area : areas)
+            clip.push_back({ static_cast<short>(area.left), static_cast<short>(area.top),
+                static_cast<unsigned short>(area.width), static_cast<unsigned short>(area.height) });
+        const Rectangle box = boundsOf(areas);
+        XSetClipRectangles(m_x->display, m_x->gc, 0, 0, clip.data(), static_cast<int>(clip.size()), Unsorted);
+        XShmPutImage(m_x->display, m_x->window, m_x->gc, image, box.left, box.top, box.left, box.top,
+            static_cast<unsigned>(box.width), static_cast<unsigned>(box.height), False);
+        XSetClipMask(m_x->display, m_x->gc, None);
+        // The server reads the memory when it gets to the request; the frame may only be
+        // drawn on again once it has.
+        XSync(m_x->display, False);
+    };
+    if (attach(frame, memory)) {
+        m_path = Path::Direct;
+        sendClipped(m_attached->image);
+        return;
+    }
+    if (!prepareImage(frame.width(), frame.height()))
+        return;
+    copyIntoImage(frame, everything);
+    if (m_image->shared) {
+        m_path = Path::SharedCopy;
+        sendClipped(m_image->image);
+        return;
+    }
+    // Through the connection itself: a request per tile run, whose pixels travel in it.
+    m_path = Path::Requests;
+    const std::vector<Rectangle> runs
+        = everything ? areas : frame.damage().rectangles();
+    for (const Rectangle& area : runs)
+        XPutImage(m_x->display, m_x->window, m_x->gc, m_image->image, area.left, area.top, area.left, area.top,
+            static_cast<unsigned>(area.width), static_cast<unsigned>(area.height));
+    XFlush(m_x->display);
+}
+
+}
