@@ -184,7 +184,12 @@ bool Worker::request(worker::Request type, const WireWriter& message, std::vecto
         return false;
     if (m_channel.send(static_cast<std::uint32_t>(type), message.data(), handles))
         return true;
-    endNow("stopped taking requests", false, false);
+    // A channel that cannot be written to is closed at the other end: the worker has
+    // ended or is ending, and how is in its ending (a crash in a brain's thread can
+    // end it between two requests). One still running after that is ended here.
+    Process::Ending ending = m_process.waitUntil(Clock::now() + std::chrono::seconds(5));
+    judge(ending, ending.kind == Process::Ending::Kind::Killed ? "stopped taking requests" : endingText(ending), false,
+        false);
     return false;
 }
 

@@ -78,8 +78,8 @@ for file in csv json png txt; do same one.$file many.$file "--jobs 1 against --j
 if command -v parallel >/dev/null; then
     export arena wine_prefix outbreak
     parallel --will-cite "cd '$work' && ${wine_prefix:+WINEPREFIX='$wine_prefix' WINEDEBUG=-all wine} '$arena' \
-        --brains two $outbreak --runs 8 --frames 300 --shard {}/4 --json shard{}.json >/dev/null" ::: 1 2 3 4 \
-        || fail "a shard failed"
+        --brains two $outbreak --runs 8 --frames 300 --shard {}/4 --json shard{}.json >/dev/null 2>shard{}.err" ::: 1 2 3 4 \
+        || fail "a shard failed: $(cat shard*.err)"
     play --merge shard3.json shard1.json shard4.json shard2.json --csv merged.csv --json merged.json \
         --plot merged.png >merged.txt 2>merged.err || fail "the merge failed: $(cat merged.err)"
     for file in csv json png txt; do same one.$file merged.$file "one machine against four shards"; done
