@@ -24,11 +24,52 @@ using shamblex::SaverControl;
 
 constexpr UINT_PTR frameTimer = 0;
 
-// One saver window's saver and the timer period it runs at.
+// The display's refresh rate when the driver does not say (VREFRESH of 0 or 1 means
+// "the hardware's default").
+constexpr int defaultRefreshRate = 60;
+
+// One saver window's saver, the timer period it runs at, and when the next frame is
+// due on the screen: ticks run every timer period, but the screen can show at most
+// one frame a refresh, so the frame is flushed and copied once a refresh only.
 struct SaverWindow {
     std::unique_ptr<SaverControl> saver;
     int timerPeriod = 0;
+    LONGLONG refreshCounts = 0; // performance-counter counts between refreshes
+    LONGLONG nextPresent = 0;
 };
+
+LONGLONG counterNow()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+LONGLONG refreshCountsOf(HWND window)
+{
+    HDC deviceContext = GetDC(window);
+    int rate = deviceContext ? GetDeviceCaps(deviceContext, VREFRESH) : 0;
+    if (deviceContext)
+        ReleaseDC(window, deviceContext);
+    if (rate <= 1)
+        rate = defaultRefreshRate;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart / rate;
+}
+
+// Whether a refresh has passed since the frame was last shown. Missed refreshes are
+// not made up: after a stall the next frame is due a refresh from now.
+bool presentIsDue(SaverWindow& saver)
+{
+    const LONGLONG now = counterNow();
+    if (now < saver.nextPresent)
+        return false;
+    saver.nextPresent += saver.refreshCounts;
+    if (saver.nextPresent <= now)
+        saver.nextPresent = now + saver.refreshCounts;
+    return true;
+}
 
 // The saver a window's opener gives, or else one of the window's own whose brains
 // never load: no library is ever loaded in the window's own process.
@@ -143,7 +184,8 @@ void handle(HWND window, SaverWindow& saver, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_TIMER:
         session.tick();
-        presentDamage(window, session.frame());
+        if (presentIsDue(saver))
+            presentDamage(window, session.frame());
         if (session.abandoned())
             PostMessageA(window, WM_CLOSE, 0, 0);
         break;
@@ -179,6 +221,7 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (message == WM_CREATE && !saverOf(window)) {
         auto saver = std::make_unique<SaverWindow>();
         saver->saver = openSaver(window, modeOf(*reinterpret_cast<CREATESTRUCTA*>(lParam)));
+        saver->refreshCounts = refreshCountsOf(window);
         followTimer(window, *saver);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(saver.release()));
     } else if (SaverWindow* saver = saverOf(window)) {
