@@ -70,13 +70,29 @@ std::vector<Rectangle> DirtyRegion::writtenRectangles() const
 std::vector<Rectangle> DirtyRegion::writtenRuns(std::int32_t gap) const
 {
     std::vector<Rectangle> written = writtenRectangles();
-    std::sort(written.begin(), written.end(), [](const Rectangle& a, const Rectangle& b) {
-        if (a.top != b.top)
-            return a.top < b.top;
-        if (a.height != b.height)
-            return a.height < b.height;
-        return a.left < b.left;
-    });
+    // Sorted by rows, then left to right. A screen's coordinates fit in 16 bits, and
+    // sorting the rectangles packed into one number each is several times quicker
+    // than comparing them field by field (a saver sorts thousands a refresh).
+    constexpr std::int64_t packable = 1 << 16;
+    if (m_width < packable && m_height < packable) {
+        std::vector<std::uint64_t> keys;
+        keys.reserve(written.size());
+        for (const Rectangle& area : written)
+            keys.push_back(std::uint64_t(area.top) << 48 | std::uint64_t(area.height) << 32
+                | std::uint64_t(area.left) << 16 | std::uint64_t(area.width));
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            written[i] = { static_cast<std::int32_t>(keys[i] >> 16 & 0xFFFF), static_cast<std::int32_t>(keys[i] >> 48),
+                static_cast<std::int32_t>(keys[i] & 0xFFFF), static_cast<std::int32_t>(keys[i] >> 32 & 0xFFFF) };
+    } else {
+        std::sort(written.begin(), written.end(), [](const Rectangle& a, const Rectangle& b) {
+            if (a.top != b.top)
+                return a.top < b.top;
+            if (a.height != b.height)
+                return a.height < b.height;
+            return a.left < b.left;
+        });
+    }
     std::vector<Rectangle> runs;
     for (const Rectangle& area : written) {
         if (!runs.empty()) {
