@@ -22,6 +22,23 @@ std::string extensionOf(const std::string& path)
     return extension;
 }
 
+// The format ffmpeg is told when it writes into something that may not seek (a
+// pipe, a device, a descriptor): it cannot go back to finish the file, so MP4 and
+// QuickTime are written in fragments with their index first. None for an extension
+// it cannot be sure of.
+std::optional<std::vector<std::string>> streamedFormat(const std::string& extension)
+{
+    if (extension.empty() || extension == "mp4" || extension == "m4v")
+        return std::vector<std::string> { "-movflags", "frag_keyframe+empty_moov", "-f", "mp4" };
+    if (extension == "mov")
+        return std::vector<std::string> { "-movflags", "frag_keyframe+empty_moov", "-f", "mov" };
+    if (extension == "mkv")
+        return std::vector<std::string> { "-f", "matroska" };
+    if (extension == "webm" || extension == "avi" || extension == "gif" || extension == "nut")
+        return std::vector<std::string> { "-f", extension };
+    return std::nullopt;
+}
+
 }
 
 std::optional<std::string> VideoOutput::open(const std::string& path, std::int32_t width, std::int32_t height,
@@ -33,14 +50,29 @@ std::optional<std::string> VideoOutput::open(const std::string& path, std::int32
         "rawvideo", "-pixel_format", "bgr24", "-video_size", std::to_string(width) + "x" + std::to_string(height),
         "-framerate", std::to_string(frameRate), "-i", "-" };
     std::string extension = extensionOf(path);
-    if (extension == "mp4" || extension == "m4v" || extension == "mov" || extension == "mkv") {
+    ProcessOptions options;
+    std::optional<std::vector<std::string>> streamed;
+    if (m_file.writesThrough()) {
+        streamed = streamedFormat(extension);
+        if (!streamed || m_file.descriptor() < 0) {
+            m_file.discard();
+            return "cannot write the video '" + path + "' straight through: "
+                + (streamed ? "not on this system" : "write it to an .mp4, .mov, .mkv, .webm, .avi or .gif name");
+        }
+        options.inherited.push_back(m_file.descriptor());
+    }
+    if (extension.empty() || extension == "mp4" || extension == "m4v" || extension == "mov" || extension == "mkv") {
         // H.264 in the pixel format every player reads, which needs even sides.
         command.insert(command.end(), { "-c:v", "libx264", "-pix_fmt", "yuv420p" });
         if (width % 2 || height % 2)
             command.insert(command.end(), { "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2" });
     }
-    command.push_back(m_file.temporaryPath());
-    ProcessOptions options;
+    if (streamed) {
+        command.insert(command.end(), streamed->begin(), streamed->end());
+        command.push_back("pipe:3"); // the first inherited descriptor
+    } else {
+        command.push_back(m_file.temporaryPath());
+    }
     options.input = ChildInput::Pipe;
     options.searchPath = true;
     if (auto failure = m_encoder.start(command, options)) {

@@ -18,7 +18,9 @@ namespace shamblex::cli {
 // The run as a video: every drawn frame goes, as raw pixels, through a pipe to the
 // ffmpeg program, which encodes it (H.264 in MP4 by default; the container follows
 // the file's extension). ffmpeg writes a temporary file of the same extension beside
-// the video's path, which is renamed into place only when ffmpeg has finished well.
+// the video's path, which is renamed into place only when ffmpeg has finished well;
+// into a device, a FIFO or a descriptor's name it writes straight through, in a
+// format that needs no seeking (fragmented MP4 for .mp4 and for a name without one).
 class VideoOutput {
 public:
     static constexpr int defaultFrameRate = 30;

@@ -16,9 +16,35 @@ ReplacementFile::~ReplacementFile()
     discard();
 }
 
+int ReplacementFile::descriptor() const
+{
+    return -1;
+}
+
 std::optional<std::string> ReplacementFile::open(const std::string& path)
 {
     discard();
+    // A device (NUL, CON, a named pipe) is written straight through; only a file on
+    // a disk is replaced.
+    HANDLE existing = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing != INVALID_HANDLE_VALUE) {
+        if (GetFileType(existing) != FILE_TYPE_DISK) {
+            int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(existing), _O_BINARY | _O_WRONLY);
+            m_stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+            if (!m_stream) {
+                if (descriptor >= 0)
+                    _close(descriptor);
+                else
+                    CloseHandle(existing);
+                return "cannot open a stream";
+            }
+            m_path = m_final = path;
+            m_through = true;
+            return std::nullopt;
+        }
+        CloseHandle(existing);
+    }
     // "name.partial-PID-N.ext" in the same folder, created new, never over another file.
     static unsigned counter = 0;
     auto separator = path.find_last_of("/\\");
@@ -47,7 +73,7 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
             DeleteFileA(temporary.c_str());
             return "cannot open a stream";
         }
-        m_path = path;
+        m_path = m_final = path;
         m_temporary = temporary;
         removeIfEndedAtOnce(m_temporary);
         return std::nullopt;
@@ -57,7 +83,7 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
 
 std::optional<std::string> ReplacementFile::commit()
 {
-    if (m_temporary.empty())
+    if (m_temporary.empty() && !m_through)
         return "not open";
     std::optional<std::string> reason;
     if (m_stream) {
@@ -67,7 +93,11 @@ std::optional<std::string> ReplacementFile::commit()
             reason = "closing failed";
         m_stream = nullptr;
     }
-    if (!reason && !MoveFileExA(m_temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (m_through) {
+        m_through = false;
+        return reason;
+    }
+    if (!reason && !MoveFileExA(m_temporary.c_str(), m_final.c_str(), MOVEFILE_REPLACE_EXISTING))
         reason = windowsErrorText(GetLastError());
     if (reason)
         DeleteFileA(m_temporary.c_str());
@@ -82,6 +112,7 @@ void ReplacementFile::discard()
         std::fclose(m_stream);
         m_stream = nullptr;
     }
+    m_through = false;
     if (!m_temporary.empty()) {
         DeleteFileA(m_temporary.c_str());
         keepIfEndedAtOnce(m_temporary);
