@@ -50,6 +50,7 @@ Results (FILE "-" is standard output; the summary then goes to standard error):
                        results one machine would have written
 
   --help               show this text
+  --version            show the version
 
 Exit status: 0 done (spoiled runs are reported, not failures), 1 the brains, a
 file or the machine failed, 2 a bad command line, 130 or 143 interrupted.
@@ -77,6 +78,10 @@ std::variant<ArenaOptions, ArenaUsageError> parseArenaCommandLine(std::span<cons
             return ArenaUsageError { error };
         if (option == "--help" || option == "-h") {
             options.showHelp = true;
+            continue;
+        }
+        if (option == "--version") {
+            options.showVersion = true;
             continue;
         }
         if (option == "--allow-skipped") {
@@ -144,7 +149,7 @@ std::variant<ArenaOptions, ArenaUsageError> parseArenaCommandLine(std::span<cons
         playingOptions.push_back(option);
     }
 
-    if (options.showHelp)
+    if (options.showHelp || options.showVersion)
         return options;
     if (options.merging()) {
         if (!playingOptions.empty())

@@ -36,6 +36,7 @@ struct ArenaOptions {
     bool allowSkipped = false; // a brain file that cannot play is left out rather than an error
     HostingOptions hosting;
     bool showHelp = false;
+    bool showVersion = false;
 };
 
 inline constexpr std::int64_t maximumRuns = 1'000'000;

@@ -3,6 +3,7 @@
 // brains. It implements the arena and the merge of shards; it draws nothing but its
 // survival plot.
 #include "arena/ArenaOptions.h"
+#include "base/Version.h"
 #include "arena/ArenaProgram.h"
 #include "arena/RunPlayer.h"
 #include "hosting/BrainHosting.h"
@@ -32,6 +33,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto& options = std::get<ArenaOptions>(parsed);
+    if (options.showVersion) {
+        std::fputs(shamblex::versionText("shamblex-arena").c_str(), stdout);
+        return 0;
+    }
     if (options.showHelp) {
         std::fputs(arenaUsageText().c_str(), stdout);
         return 0;

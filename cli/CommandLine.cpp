@@ -47,6 +47,7 @@ Brains (a run with brains plays them in a sandboxed worker process):
 )" + std::string(hostingOptionsHelp()) + R"(
 
   --help               show this text
+  --version            show the version
 
 Exit status: 0 done, 1 a file or the memory failed, 2 a bad command line, 3 a
 brain crashed, exited, broke the sandbox or never returned, 130 or 143 interrupted.
@@ -69,6 +70,10 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
         std::string_view option = arguments[i];
         if (option == "--help" || option == "-h") {
             options.showHelp = true;
+            continue;
+        }
+        if (option == "--version") {
+            options.showVersion = true;
             continue;
         }
 

@@ -37,6 +37,7 @@ struct RunOptions {
 
     HostingOptions hosting; // the brain worker's sandbox
     bool showHelp = false;
+    bool showVersion = false;
 };
 
 // A command line the runner refuses: one line for standard error, exit status 2.

@@ -2,6 +2,7 @@
 // same simulation the saver shows, for tests, benchmarks, brain authors and replayable
 // bug reports. It implements the saver's outbreak, keys and pictures without a
 // window; it lacks everything that needs one (the pointer follows --script).
+#include "base/Version.h"
 #include "cli/CommandLine.h"
 #include "cli/Runner.h"
 #include "hosting/BrainHosting.h"
@@ -30,6 +31,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto& options = std::get<shamblex::cli::RunOptions>(parsed);
+    if (options.showVersion) {
+        std::fputs(shamblex::versionText("shamblex-cli").c_str(), stdout);
+        return 0;
+    }
     if (options.showHelp) {
         std::fputs(shamblex::cli::usageText().c_str(), stdout);
         return 0;

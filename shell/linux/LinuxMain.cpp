@@ -2,6 +2,7 @@
 // XScreenSaver hack. It implements the three screens through SdlScreen (window, full
 // screen) and X11HackScreen (hack); it lacks the Windows saver's preview and
 // configuration dialog (the desktop's screen-saver settings configure the hack).
+#include "base/Version.h"
 #include "hosting/BrainGuard.h"
 #include "hosting/BrainHosting.h"
 #include "hosting/WorkerContext.h"
@@ -78,6 +79,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const LinuxOptions& options = std::get<LinuxOptions>(parsed);
+    if (options.showVersion) {
+        std::fputs(versionText("shamblex").c_str(), stdout);
+        return 0;
+    }
     if (options.showHelp) {
         std::fputs(linuxUsageText().c_str(), stdout);
         return 0;

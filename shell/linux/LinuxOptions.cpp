@@ -31,6 +31,8 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
         };
         if (argument == "--help" || argument == "-h") {
             options.showHelp = true;
+        } else if (argument == "--version") {
+            options.showVersion = true;
         } else if (argument == "--fullscreen") {
             fullScreen = true;
         } else if (argument == "--root" || argument == "-root") {
@@ -133,6 +135,7 @@ Brains:
     text += hostingOptionsHelp();
     text += R"(
   --help               show this text
+  --version            show the version
 
 In the window (press "?" there for the help page):
 )";

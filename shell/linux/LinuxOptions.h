@@ -29,6 +29,7 @@ struct LinuxOptions {
     std::optional<int> restartAfter; // seconds after the last human fell
     HostingOptions hosting; // the sandbox and its memory limit
     bool showHelp = false;
+    bool showVersion = false;
 };
 
 struct LinuxUsageError {
