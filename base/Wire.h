@@ -49,8 +49,12 @@ private:
 
     WireWriter& raw(const void* data, std::size_t size)
     {
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        m_bytes.insert(m_bytes.end(), bytes, bytes + size);
+        // Grown by resize and filled by copy: GCC 12 warns, wrongly, that an insert
+        // into an empty vector overflows it (stringop-overflow) once it is inlined.
+        const std::size_t at = m_bytes.size();
+        m_bytes.resize(at + size);
+        if (size > 0)
+            std::memcpy(m_bytes.data() + at, data, size);
         return *this;
     }
 

@@ -28,7 +28,7 @@ std::optional<std::optional<std::int32_t>> readOptional(WireReader& in)
 
 void writeState(WireWriter& out, const SaverState& state)
 {
-    out.i32(state.timerPeriod).u8(state.outbreakOver).u8(state.helpShown).i32(state.frameNumber).u32(state.beings);
+    out.i32(state.timerPeriod).u8(state.outbreakOver).u8(state.helpShown).i32(state.frameNumber).u32(state.beings).i32(state.humans);
     out.bytes(state.settings.toBytes());
 }
 
@@ -40,6 +40,7 @@ std::optional<SaverState> readState(WireReader& in)
     auto help = in.within(in.u8(), std::uint8_t { 0 }, std::uint8_t { 1 });
     auto frame = in.within(in.i32(), 0, std::numeric_limits<std::int32_t>::max());
     auto beings = in.u32();
+    auto humans = in.within(in.i32(), 0, std::numeric_limits<std::int32_t>::max());
     auto record = in.bytes(Settings::recordSize);
     if (in.failed() || record->size() != Settings::recordSize)
         return std::nullopt;
@@ -54,6 +55,7 @@ std::optional<SaverState> readState(WireReader& in)
     state.helpShown = *help;
     state.frameNumber = *frame;
     state.beings = *beings;
+    state.humans = *humans;
     return state;
 }
 

@@ -73,6 +73,7 @@ struct SaverState {
     bool helpShown = false;
     std::int32_t frameNumber = 0;
     std::uint32_t beings = 0;
+    std::int32_t humans = 0;
     Settings settings; // as the keys left them
 };
 

@@ -22,6 +22,7 @@ SaverState stateOf(const SaverSession& session)
     state.helpShown = session.helpShown();
     state.frameNumber = session.simulation().frameNumber();
     state.beings = static_cast<std::uint32_t>(session.simulation().population().size());
+    state.humans = session.humanCount();
     state.settings = session.settings();
     return state;
 }
@@ -174,9 +175,14 @@ int serveSaver(WorkerContext& context)
                 session.middleButtonReleased(at->first, at->second);
             break;
         }
-        case Request::NewOutbreak:
-            session.newOutbreak();
+        case Request::NewOutbreak: {
+            auto seeded = in.within(in.u8(), std::uint8_t { 0 }, std::uint8_t { 1 });
+            auto seed = in.u32();
+            if (!in.complete())
+                return 2;
+            session.newOutbreak(*seeded ? std::optional<std::uint32_t>(*seed) : std::nullopt);
             break;
+        }
         case Request::Notice: {
             auto notice = in.text(maximumLine);
             if (!in.complete())

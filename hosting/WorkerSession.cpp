@@ -256,9 +256,9 @@ void WorkerSession::tick()
 {
     if (m_noticeUntil && Clock::now() >= *m_noticeUntil) {
         m_noticeUntil.reset();
-        WireWriter none;
-        none.text("");
-        call(worker::Request::Notice, none);
+        WireWriter shell;
+        shell.text(m_shellNotice);
+        call(worker::Request::Notice, shell);
     }
     // Ticks go together with the next request (once a refresh, the frame's damage),
     // in one message, and their answer is read with that request's: a refresh's ticks
@@ -321,9 +321,21 @@ std::optional<std::string> WorkerSession::close()
     return saveSettings(m_state.settings, m_setup.settingsFile);
 }
 
-void WorkerSession::newOutbreak()
+void WorkerSession::newOutbreak(std::optional<std::uint32_t> seed)
 {
-    call(worker::Request::NewOutbreak);
+    WireWriter message;
+    message.u8(seed ? 1 : 0).u32(seed.value_or(0));
+    call(worker::Request::NewOutbreak, message);
+}
+
+void WorkerSession::setNotice(std::string notice)
+{
+    m_shellNotice = std::move(notice);
+    if (m_noticeUntil)
+        return; // a brain's fault is shown first; the shell's comes back after it
+    WireWriter message;
+    message.text(m_shellNotice.substr(0, worker::maximumLine));
+    call(worker::Request::Notice, message);
 }
 
 Bitmap& WorkerSession::frame()

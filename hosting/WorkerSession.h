@@ -61,7 +61,10 @@ public:
     std::optional<std::string> close() override;
     // As of the last answer read: up to a refresh's ticks behind.
     bool outbreakOver() const override { return m_state.outbreakOver; }
-    void newOutbreak() override;
+    std::int32_t humanCount() const override { return m_state.humans; }
+    std::int32_t frameNumber() const override { return m_state.frameNumber; }
+    void newOutbreak(std::optional<std::uint32_t> seed) override;
+    void setNotice(std::string notice) override;
     int timerPeriod() const override { return m_state.timerPeriod; }
     Bitmap& frame() override;
     std::shared_ptr<const SharedMemory> frameMemory() const override { return m_frameMemory; }
@@ -103,7 +106,8 @@ private:
     std::int32_t m_size[4] = { 0, 0, 0, 0 };
     std::function<bool()> m_giveUp;
     bool m_abandoned = false;
-    std::optional<std::chrono::steady_clock::time_point> m_noticeUntil;
+    std::optional<std::chrono::steady_clock::time_point> m_noticeUntil; // while a fault's notice shows
+    std::string m_shellNotice; // the shell's, shown when no fault's is
     int m_ticksDue = 0; // ticks not sent yet
     int m_unanswered = 0; // requests sent whose state has not been read yet
     static constexpr int maximumTicksAhead = 8;

@@ -36,8 +36,16 @@ public:
 
     // The outbreak stopped because its last human fell; a saver may then start a new one.
     virtual bool outbreakOver() const = 0;
-    // A new outbreak with the current settings and brains, as "z" starts one.
-    virtual void newOutbreak() = 0;
+    // The humans left and the frame the outbreak is at, so that a saver can tell an
+    // outbreak that no longer changes.
+    virtual std::int32_t humanCount() const = 0;
+    virtual std::int32_t frameNumber() const = 0;
+    // A new outbreak with the current settings and brains, as "z" starts one; with a
+    // seed, the random generator starts there first.
+    virtual void newOutbreak(std::optional<std::uint32_t> seed) = 0;
+    // A notice of the shell's shown in the status band after every tick, until it is
+    // set empty (the frame rate, for a hack asked to show it).
+    virtual void setNotice(std::string notice) = 0;
     // The timer period in milliseconds the ticks should come at.
     virtual int timerPeriod() const = 0;
     // The frame as the last calls left it, with the damage they recorded; the shell

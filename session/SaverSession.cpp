@@ -400,8 +400,10 @@ void SaverSession::middleButtonReleased(std::int32_t x, std::int32_t y)
     run(Trigger::MiddleButton, 0, layout().screenToCell(x, y).value_or(CellPosition { -1, -1 }));
 }
 
-void SaverSession::newOutbreak()
+void SaverSession::newOutbreak(std::optional<std::uint32_t> seed)
 {
+    if (seed)
+        m_random.setState(*seed);
     (void)m_simulation.newSimulation();
 }
 

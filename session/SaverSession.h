@@ -93,8 +93,10 @@ public:
     // The outbreak stopped because its last human fell (not because of a pause with
     // humans left); a saver may then start a new one after a while.
     bool outbreakOver() const override { return m_simulation.stopped() && m_simulation.humanCount() == 0; }
+    std::int32_t humanCount() const override { return m_simulation.humanCount(); }
+    std::int32_t frameNumber() const override { return m_simulation.frameNumber(); }
     // A new outbreak with the current settings and brains, as "z" starts one.
-    void newOutbreak() override;
+    void newOutbreak(std::optional<std::uint32_t> seed) override;
 
     // Starts at one of the speed command's periods (or the first 5 ms); the speed
     // command goes on from there. False for any other period.
@@ -135,7 +137,7 @@ public:
     bool watchPinned() const { return m_watchPinned; }
 
     // A notice shown in the status band after every tick, until it is set empty.
-    void setNotice(std::string notice);
+    void setNotice(std::string notice) override;
 
     // Where the "p" key's picture goes instead of a file beside the settings file (a
     // brain worker hands it to its host, which saves it). None by default.

@@ -109,12 +109,20 @@ std::string_view outbreakOptionsHelp()
 )";
 }
 
+std::string_view brainsOptionHelp()
+{
+    return "  --brains DIR         load the brain libraries (*.dll) found in DIR first\n";
+}
+
+std::string_view seedOptionHelp()
+{
+    return "  --seed N             start the random generator from state N (1)\n";
+}
+
 std::string_view settingsOptionsHelp()
 {
-    static const std::string help = std::string(outbreakOptionsHelp())
-        + R"(  --brains DIR         load the brain libraries (*.dll) found in DIR first
-  --seed N             start the random generator from state N (1)
-)";
+    static const std::string help
+        = std::string(outbreakOptionsHelp()) + std::string(brainsOptionHelp()) + std::string(seedOptionHelp());
     return help;
 }
 

@@ -53,6 +53,9 @@ OptionRead readSettingsOption(
 std::string_view settingsOptionsHelp();
 // Those of them that shape the outbreak (not the brains, not the seed).
 std::string_view outbreakOptionsHelp();
+// The other two, each alone, for a program that says more about them.
+std::string_view brainsOptionHelp();
+std::string_view seedOptionHelp();
 
 // "'value'", the way error messages quote what was given.
 std::string quoted(std::string_view);

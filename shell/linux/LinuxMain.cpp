@@ -7,6 +7,7 @@
 #include "hosting/BrainHosting.h"
 #include "hosting/WorkerContext.h"
 #include "os/ProgramFacts.h"
+#include "session/SaverLog.h"
 #include "session/SaverSession.h"
 #include "shell/linux/LinuxOptions.h"
 #include "shell/linux/SaverLoop.h"
@@ -16,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +62,32 @@ std::unique_ptr<SaverScreen> openScreen(const LinuxOptions& options, std::string
     return screen;
 }
 
+// A seed that differs from start to start and from outbreak to outbreak: the
+// system's entropy, mixed with the clock and the process, for a system whose
+// entropy source is a fixed sequence.
+std::uint32_t freshSeed()
+{
+    static std::random_device entropy;
+    std::uint64_t mixed = (std::uint64_t { entropy() } << 32) ^ entropy()
+        ^ static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())
+        ^ (static_cast<std::uint64_t>(getpid()) << 16);
+    // splitmix64's finaliser: every input bit moves every output bit.
+    mixed = (mixed ^ (mixed >> 30)) * 0xbf58476d1ce4e5b9ull;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94d049bb133111ebull;
+    return static_cast<std::uint32_t>(mixed ^ (mixed >> 31));
+}
+
+// The command that plays an outbreak of this seed again, in a window.
+std::string replayCommand(const LinuxOptions& options, std::uint32_t seed)
+{
+    std::string command = "shamblex --seed " + std::to_string(seed);
+    for (const std::string& word : options.start.settings.outbreakArguments())
+        command += " " + word;
+    if (options.start.settings.brainsDirectory)
+        command += " --brains '" + *options.start.settings.brainsDirectory + "'";
+    return command;
+}
+
 SaverMode sessionMode(LinuxMode mode)
 {
     return mode == LinuxMode::Hack ? SaverMode::Hack : mode == LinuxMode::FullScreen ? SaverMode::FullScreen
@@ -78,7 +107,15 @@ int main(int argc, char** argv)
         say(usage->message);
         return 2;
     }
-    const LinuxOptions& options = std::get<LinuxOptions>(parsed);
+    LinuxOptions options = std::get<LinuxOptions>(parsed);
+    // A file chooser (XScreenSaver's) gives a brain file: its folder is meant.
+    if (auto& brains = options.start.settings.brainsDirectory) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(*brains, error)) {
+            std::string folder = std::filesystem::path(*brains).parent_path().string();
+            brains = folder.empty() ? "." : folder;
+        }
+    }
     if (options.showVersion) {
         std::fputs(versionText("shamblex").c_str(), stdout);
         return 0;
@@ -87,6 +124,36 @@ int main(int argc, char** argv)
         std::fputs(linuxUsageText().c_str(), stdout);
         return 0;
     }
+
+    // With a random seed the saver keeps a log of its seeds and brain faults; a log
+    // that cannot be written is said once, and the saver goes on.
+    std::optional<SaverLog> log;
+    if (options.randomSeed) {
+        if (auto path = SaverLog::defaultPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")))
+            log.emplace(*path);
+    }
+    auto remember = [&](std::string_view line) {
+        if (!log)
+            return;
+        if (auto reason = log->add(line)) {
+            say("cannot write the log " + log->path() + ": " + *reason);
+            log.reset();
+        }
+    };
+    auto report = [&](std::string_view line) {
+        say(line);
+        remember(line);
+    };
+    auto newSeed = [&]() -> std::optional<std::uint32_t> {
+        if (!options.randomSeed)
+            return std::nullopt;
+        std::uint32_t seed = freshSeed();
+        say("seed " + std::to_string(seed) + " (replay: " + replayCommand(options, seed) + ")");
+        remember("seed " + std::to_string(seed) + "  " + replayCommand(options, seed));
+        return seed;
+    };
+    if (options.randomSeed)
+        options.start.settings.seed = newSeed();
 
     BrainHosting hosting("shamblex", options.hosting);
     std::string error;
@@ -104,7 +171,7 @@ int main(int argc, char** argv)
             screen->end(*running);
         return out;
     };
-    auto saver = hosting.openSaver(sessionMode(options.mode), options.start, say, giveUp, error);
+    auto saver = hosting.openSaver(sessionMode(options.mode), options.start, report, giveUp, error);
     if (!saver) {
         say(error);
         return 1;
@@ -116,6 +183,8 @@ int main(int argc, char** argv)
     loop.stopRequested = [&] { return interruptRequested() != Interrupt::None || saver->abandoned(); };
     if (options.restartAfter)
         loop.restartAfter = std::chrono::seconds(*options.restartAfter);
+    loop.nextSeed = newSeed;
+    loop.showFrameRate = options.showFrameRate;
     runSaverLoop(*saver, *screen, loop);
     if (!saver->abandoned())
         return 0;

@@ -16,7 +16,15 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
     std::span<const std::string_view> words(arguments);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string error;
+        if (arguments[i] == "--seed" && i + 1 < arguments.size() && arguments[i + 1] == "random") {
+            options.randomSeed = true;
+            options.start.settings.seed.reset();
+            ++i;
+            continue;
+        }
         OptionRead read = readSettingsOption(words, i, options.start.settings, error);
+        if (read == OptionRead::Read && options.start.settings.seed)
+            options.randomSeed = false; // a later --seed N replaces --seed random
         if (read == OptionRead::NotMine)
             read = readHostingOption(words, i, options.hosting, error);
         if (read == OptionRead::Read)
@@ -33,6 +41,8 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
             options.showHelp = true;
         } else if (argument == "--version") {
             options.showVersion = true;
+        } else if (argument == "-fps" || argument == "--fps") {
+            options.showFrameRate = true;
         } else if (argument == "--fullscreen") {
             fullScreen = true;
         } else if (argument == "--root" || argument == "-root") {
@@ -102,6 +112,8 @@ std::variant<LinuxOptions, LinuxUsageError> parseLinuxOptions(const std::vector<
             options.windowId = *id;
         }
     }
+    if (options.mode == LinuxMode::Hack && !options.restartAfter)
+        options.restartAfter = hackRestartDelay;
     return options;
 }
 
@@ -120,15 +132,24 @@ Where it shows:
 
 The outbreak:
 )";
-    text += settingsOptionsHelp();
-    text += R"(                       ("l" then reloads the brains of DIR)
+    text += outbreakOptionsHelp();
+    text += seedOptionHelp();
+    text += R"(  --seed random        a fresh seed for every outbreak started, written to
+                       standard error and to the saver's log
+                       ($XDG_STATE_HOME/shamblex/saver.log, ~/.local/state/...)
+)";
+    text += brainsOptionHelp();
+    text += R"(                       (a brain file stands for its folder; "l" then reloads
+                       the brains of DIR)
   --installed-brains   load the brains installed with shamblex
   --board-side N       a board of N x N cells
   --speed MS           start at 1, 5, 25, 75 or 150 milliseconds a frame (5)
+  --fps, -fps          show the frame steps and the frames shown each second
   --graph              start with the population history graph shown
   --directions         start with the look and move directions shown
-  --restart-after S    start a new outbreak S seconds after the last human fell
-                       (never, unless given)
+  --restart-after S    start a new outbreak S seconds after the last human fell,
+                       or once no human was infected for 6 x S seconds of
+                       running (10 for a hack, otherwise never unless given)
 
 Brains:
 )";

@@ -26,7 +26,10 @@ struct LinuxOptions {
     // The outbreak's settings and brains, as the runner takes them, and the saver's
     // speed, graph and directions.
     SessionStart start;
-    std::optional<int> restartAfter; // seconds after the last human fell
+    std::optional<int> restartAfter; // seconds after the last human fell (and six times that still)
+    // --seed random: every outbreak started takes a fresh seed, which is reported.
+    bool randomSeed = false;
+    bool showFrameRate = false; // -fps
     HostingOptions hosting; // the sandbox and its memory limit
     bool showHelp = false;
     bool showVersion = false;
@@ -38,6 +41,10 @@ struct LinuxUsageError {
 
 // The longest wait before a restart that --restart-after takes: a day.
 inline constexpr int maximumRestartDelay = 86400;
+// A hack restarts its outbreaks unless told otherwise: a screen saver left running
+// must never show a finished or frozen outbreak for good. (shamblex.xml's slider
+// has the same default, which XScreenSaver then leaves off the command line.)
+inline constexpr int hackRestartDelay = 10;
 
 // Reads the arguments after the program name, the way XScreenSaver passes them too
 // ("-root", "-window-id 0x2a00007"). `screensaverWindow` is the XSCREENSAVER_WINDOW

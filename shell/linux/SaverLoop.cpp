@@ -4,6 +4,7 @@
 #include "session/SaverControl.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace shamblex {
 
@@ -19,6 +20,18 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
     // When the next outbreak starts; never while the running one goes on.
     const Clock::time_point never = Clock::time_point::max();
     Clock::time_point restartAt = never;
+    // The humans at the last infection seen, and the frame it was seen at.
+    std::int32_t lastHumans = -1;
+    std::int32_t stillSince = 0;
+    // The frame rate shown: steps and presents counted over each second.
+    Clock::time_point rateSince = clock();
+    int stepsCounted = 0;
+    int presentsCounted = 0;
+    auto restart = [&] {
+        session.newOutbreak(options.nextSeed ? options.nextSeed() : std::nullopt);
+        restartAt = never;
+        lastHumans = -1;
+    };
     bool exposed = true; // the screen has not shown the frame yet
     Clock::time_point nextRun = clock(); // the earliest time for the next run of ticks
 
@@ -45,6 +58,7 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
             nextRun = runUntil;
         for (long due = 0; now >= nextTick && due < catchUp; ++due) {
             session.tick();
+            ++stepsCounted;
             nextTick += milliseconds(period);
             if (clock() >= runUntil)
                 break;
@@ -53,14 +67,32 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
         if (nextTick < now)
             nextTick = now;
         if (options.restartAfter) {
+            const std::int32_t humans = session.humanCount();
+            const std::int32_t frameNumber = session.frameNumber();
+            if (humans != lastHumans || frameNumber < stillSince) {
+                lastHumans = humans;
+                stillSince = frameNumber;
+            }
+            const auto stillFrames = options.restartAfter->count() * SaverLoopOptions::stillFactor * 1000
+                / std::max(period, 1);
             if (!session.outbreakOver()) {
                 restartAt = never;
+                if (humans > 0 && stillFrames > 0 && frameNumber - stillSince >= stillFrames)
+                    restart();
             } else if (restartAt == never) {
                 restartAt = now + *options.restartAfter;
             } else if (now >= restartAt) {
-                session.newOutbreak();
-                restartAt = never;
+                restart();
             }
+        }
+        if (options.showFrameRate && now - rateSince >= std::chrono::seconds(1)) {
+            const double seconds = std::chrono::duration<double>(now - rateSince).count();
+            char text[64];
+            std::snprintf(text, sizeof text, "%.0f steps/s, %.0f frames/s", stepsCounted / seconds,
+                presentsCounted / seconds);
+            session.setNotice(text);
+            rateSince = now;
+            stepsCounted = presentsCounted = 0;
         }
         exposed = exposed || screen.wantsPresent();
         Bitmap& frame = session.frame();
@@ -68,6 +100,7 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
         if (unseen && now >= nextPresent) {
             screen.present(frame, exposed ? PresentScope::Everything : PresentScope::Damage, session.frameMemory());
             frame.clearDamage();
+            ++presentsCounted;
             exposed = false;
             unseen = false;
             now = clock();

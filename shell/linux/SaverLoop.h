@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,8 +47,18 @@ public:
 using SaverClock = std::chrono::steady_clock;
 
 struct SaverLoopOptions {
-    // A new outbreak starts this long after the last human fell; none without it.
+    // A new outbreak starts this long after the last human fell, and also when no
+    // human has been infected for stillFactor times as long (counted in frames at
+    // the timer's period, so a paused outbreak does not count as still); none
+    // without it.
     std::optional<std::chrono::seconds> restartAfter;
+    static constexpr int stillFactor = 6;
+    // The seed of each new outbreak the loop starts; the generator runs on from where
+    // it is when not given, or when it gives none.
+    std::function<std::optional<std::uint32_t>()> nextSeed;
+    // Shows, once a second, how many frame steps and how many presented frames the
+    // last second had (XScreenSaver's -fps).
+    bool showFrameRate = false;
     // Where the loop reads the time. The steady clock, unless a test drives the loop
     // by a clock of its own (moved on by its screen's waits).
     std::function<SaverClock::time_point()> now = [] { return SaverClock::now(); };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace shamblex;
 using namespace std::chrono_literals;
 
@@ -53,6 +55,37 @@ struct LoopSession {
         session.settings().beingCount = beings;
     }
     std::int32_t frames() const { return session.simulation().frameNumber(); }
+};
+
+// An outbreak that never changes: four humans no zombie can reach, frames that go on.
+class StillOutbreak final : public SaverControl {
+public:
+    void resize(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override { }
+    void tick() override { ++frames; }
+    void character(char) override { }
+    void pointerMoved(std::int32_t, std::int32_t) override { }
+    void leftButtonReleased(std::int32_t, std::int32_t) override { }
+    void rightButtonReleased(std::int32_t, std::int32_t) override { }
+    void middleButtonReleased(std::int32_t, std::int32_t) override { }
+    std::optional<std::string> close() override { return std::nullopt; }
+    bool outbreakOver() const override { return false; }
+    std::int32_t humanCount() const override { return 4; }
+    std::int32_t frameNumber() const override { return frames; }
+    void newOutbreak(std::optional<std::uint32_t> seed) override
+    {
+        seeds.push_back(seed);
+        frames = 0;
+    }
+    void setNotice(std::string text) override { notice = std::move(text); }
+    int timerPeriod() const override { return 5; }
+    Bitmap& frame() override { return bitmap; }
+    const std::string& settingsFile() const override { return settings; }
+
+    std::int32_t frames = 0;
+    std::vector<std::optional<std::uint32_t>> seeds;
+    std::string notice;
+    Bitmap bitmap;
+    std::string settings;
 };
 
 }
@@ -120,6 +153,40 @@ TEST(SaverLoop, StartsANewOutbreakTheGivenTimeAfterTheLastHumanFell)
     };
     EXPECT_EQ(runFor(2900ms), overAfterOneStep) << "no new outbreak before the time";
     EXPECT_NE(runFor(3100ms), overAfterOneStep) << "a new outbreak once the time is up";
+}
+
+TEST(SaverLoop, StartsANewOutbreakWithAFreshSeedWhenNoHumanWasInfectedForSixTimesTheTime)
+{
+    auto restartsWithin = [](std::chrono::milliseconds time) {
+        StillOutbreak outbreak;
+        ClockedScreen screen(time);
+        SaverLoopOptions loop = screen.options();
+        loop.restartAfter = 10s;
+        std::uint32_t next = 41;
+        loop.nextSeed = [&] { return ++next; };
+        runSaverLoop(outbreak, screen, loop);
+        return outbreak.seeds;
+    };
+    EXPECT_TRUE(restartsWithin(59s).empty());
+    auto seeds = restartsWithin(61s);
+    ASSERT_EQ(seeds.size(), 1u);
+    EXPECT_EQ(seeds[0], 42u) << "the restart takes the next seed";
+}
+
+TEST(SaverLoop, ShowsTheStepsAndFramesOfTheLastSecondWhenAskedTo)
+{
+    StillOutbreak outbreak;
+    ClockedScreen screen(1500ms);
+    SaverLoopOptions loop = screen.options();
+    loop.showFrameRate = true;
+    runSaverLoop(outbreak, screen, loop);
+    // 5 ms steps; a frame is presented only for the first exposure, since this
+    // outbreak never draws.
+    int steps = 0;
+    int frames = -1;
+    ASSERT_EQ(std::sscanf(outbreak.notice.c_str(), "%d steps/s, %d frames/s", &steps, &frames), 2) << outbreak.notice;
+    EXPECT_NEAR(steps, 200, 2);
+    EXPECT_LE(frames, 1);
 }
 
 TEST(SaverLoop, EndsWhenAStopIsRequested)
