@@ -1,6 +1,8 @@
 # Installation: the programs, the shipped brains, the brain kit (the record header
 # and a CMake package with shamblex_add_brain), and on Linux the files that make the
 # program an XScreenSaver hack and a MATE or Xfce screen saver.
+# The documentation folder is named after the program, as a distribution names it.
+set(CMAKE_INSTALL_DOCDIR share/doc/shamblex CACHE PATH "Documentation")
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -20,6 +22,12 @@ install(FILES ${PROJECT_BINARY_DIR}/ShamblexConfigVersion.cmake DESTINATION ${SH
 set(SHAMBLEX_BRAINS_PATH ${CMAKE_INSTALL_FULL_LIBDIR}/shamblex/brains)
 install(TARGETS ${SHAMBLEX_SHIPPED_BRAINS} LIBRARY DESTINATION ${SHAMBLEX_BRAINS_DIR}
     RUNTIME DESTINATION ${SHAMBLEX_BRAINS_DIR})
+
+# For brain authors and tournament organisers: the guide, the brain template and
+# the script that spreads an arena over a Slurm cluster.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/brains.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/brain-template DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/arena-slurm.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/shamblex)
 
 if(WIN32)
     install(TARGETS shamblex_scr shamblex-cli shamblex-arena RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -52,15 +60,49 @@ if(WIN32)
 endif()
 
 set(SHAMBLEX_HACK_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
-set(SHAMBLEX_HACK_PATH ${CMAKE_INSTALL_FULL_LIBEXECDIR}/xscreensaver/shamblex)
-set(SHAMBLEX_BIN_PATH ${CMAKE_INSTALL_FULL_BINDIR}/shamblex)
-configure_file(${PROJECT_SOURCE_DIR}/shell/desktop/shamblex-screensaver.desktop.in
-    ${PROJECT_BINARY_DIR}/shell/screensavers/shamblex.desktop @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/shell/desktop/shamblex.desktop.in ${PROJECT_BINARY_DIR}/shell/shamblex.desktop @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/shell/desktop/shamblex.xml.in ${PROJECT_BINARY_DIR}/shell/shamblex.xml @ONLY)
+# The desktop entries name the programs by their installed paths, which are known
+# only when installing: `cmake --install --prefix` may choose another prefix than
+# the configured one. They are made then, from the prefix of that install.
+set(desktop_out ${PROJECT_BINARY_DIR}/shell/installed)
+install(CODE "
+    set(SHAMBLEX_HACK_PATH \"\${CMAKE_INSTALL_PREFIX}/${SHAMBLEX_HACK_DIR}/shamblex\")
+    set(SHAMBLEX_BIN_PATH \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/shamblex\")
+    configure_file(${PROJECT_SOURCE_DIR}/shell/desktop/shamblex-screensaver.desktop.in
+        ${desktop_out}/screensavers/shamblex.desktop @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/shell/desktop/shamblex.desktop.in ${desktop_out}/shamblex.desktop @ONLY)
+")
 install(TARGETS shamblex shamblex-cli shamblex-arena RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS shamblex RUNTIME DESTINATION ${SHAMBLEX_HACK_DIR})
 install(FILES ${PROJECT_BINARY_DIR}/shell/shamblex.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
-install(FILES ${PROJECT_BINARY_DIR}/shell/screensavers/shamblex.desktop
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
-install(FILES ${PROJECT_BINARY_DIR}/shell/shamblex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${desktop_out}/screensavers/shamblex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
+install(FILES ${desktop_out}/shamblex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# Manual pages, made by help2man from each program's own --help and --version, so
+# that they never disagree with the programs. Without help2man they are left out,
+# with a note.
+find_program(SHAMBLEX_HELP2MAN help2man)
+if(SHAMBLEX_HELP2MAN)
+    set(man_pages)
+    foreach(entry "shamblex|a zombie outbreak on a city grid, as a window or a screen saver"
+                  "shamblex-cli|run a Shamblex outbreak without a window and write what happened"
+                  "shamblex-arena|play Shamblex brains against each other over many seeds")
+        string(REPLACE "|" ";" entry "${entry}")
+        list(GET entry 0 program)
+        list(GET entry 1 summary)
+        set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
+        add_custom_command(OUTPUT ${page}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+            COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+                    ${SHAMBLEX_HELP2MAN} --no-info --no-discard-stderr --section=1 --name=${summary}
+                    --output=${page} $<TARGET_FILE:${program}>
+            DEPENDS ${program}
+            COMMENT "Writing the manual page of ${program}"
+            VERBATIM)
+        list(APPEND man_pages ${page})
+    endforeach()
+    add_custom_target(man_pages ALL DEPENDS ${man_pages})
+    install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+    message(STATUS "help2man was not found: the manual pages are not made (Debian package help2man)")
+endif()

@@ -10,10 +10,13 @@ set -eu
 # ffmpeg for videos, GNU parallel for the arena's shards, netcat as the listener a
 # hostile brain must not reach.
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
+# Packages: help2man for the manual pages, dpkg-dev and lintian for the Debian
+# package, NSIS for the Windows installer.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
     libx11-xcb-dev libxcb-shm0-dev
     nlohmann-json3-dev libseccomp-dev
-    xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd procps mingw-w64 wine wine64"
+    xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd procps mingw-w64 wine wine64
+    help2man dpkg-dev file lintian nsis"
 
 missing=""
 for package in $packages; do

@@ -3,7 +3,10 @@
 # of its own, the command line is read from the installed shamblex.xml (its fixed
 # arguments, and two sliders moved to their small ends so that an outbreak ends
 # soon), and the hack runs in a window under Xvfb. The installed brains must play
-# (their lines in the status band), and a finished outbreak must start again.
+# (their lines in the status band), and a finished outbreak must start again. The
+# hack takes XScreenSaver's -fps; every outbreak has a fresh seed, said on standard
+# error and kept in the saver's log; two full-screen savers started with
+# --seed random play different seeds.
 #   installed_hack_e2e.sh BUILD_FOLDER SCREEN_READER
 set -u
 build="$1"
@@ -36,7 +39,9 @@ slider() { # ID VALUE: the slider's arg with the value in place of %
     sed -n "/<number id=\"$1\"/,/>/p" "$xml" | sed -n 's/.*arg="\([^"]*\)".*/\1/p' | sed "s/%/$2/"
 }
 case "$fixed" in *--root*) ;; *) fail "the XML's command has no --root: $fixed" ;; esac
-moved="$(slider beings 100) $(slider boardside 50)"
+# The file chooser gives a brain file: its folder is played.
+moved="$(slider beings 100) $(slider boardside 50) -fps --brains $work/prefix/lib/shamblex/brains/$first_brain.dll"
+export XDG_STATE_HOME="$work/state"
 
 start_display 1024x768
 pids="$xvfb_pid"
@@ -78,4 +83,21 @@ for _ in $(seq 10); do kill -0 "$hack_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$hack_pid" 2>/dev/null && fail "the hack did not end within a second of SIGTERM"
 wait "$hack_pid" || fail "the hack ended with status $?"
 [ -e zombie.sav ] && fail "the hack wrote a settings file into the daemon's folder"
+[ "$(grep -c '^shamblex: seed [0-9]* (replay: shamblex --seed ' out.txt)" -ge 2 ] \
+    || fail "the first outbreak and the restarted one did not say their seeds"
+[ "$(grep -c ' seed [0-9]*  shamblex --seed ' "$work/state/shamblex/saver.log")" -ge 2 ] \
+    || fail "the saver's log does not keep the seeds"
+
+# Two full-screen savers with --seed random: two different seeds.
+for run in 1 2; do
+    "$work/prefix/bin/shamblex" --fullscreen --seed random 2>"seed$run.txt" &
+    saver=$!
+    sleep 1
+    kill -TERM "$saver"
+    wait "$saver"
+done
+first=$(sed -n 's/^shamblex: seed \([0-9]*\) .*/\1/p' seed1.txt)
+second=$(sed -n 's/^shamblex: seed \([0-9]*\) .*/\1/p' seed2.txt)
+[ -n "$first" ] && [ -n "$second" ] && [ "$first" != "$second" ] \
+    || fail "two savers with --seed random said seeds '$first' and '$second'"
 echo "installed hack end-to-end: all checks passed"
