@@ -91,18 +91,32 @@ if(SHAMBLEX_HELP2MAN)
         list(GET entry 0 program)
         list(GET entry 1 summary)
         set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
-        add_custom_command(OUTPUT ${page}
+        # Compressed, without a name or time inside, as distributions ship them.
+        add_custom_command(OUTPUT ${page}.gz
             COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
                     ${SHAMBLEX_HELP2MAN} --no-info --no-discard-stderr --section=1 --name=${summary}
                     --output=${page} $<TARGET_FILE:${program}>
+            COMMAND gzip -9nf ${page}
             DEPENDS ${program}
             COMMENT "Writing the manual page of ${program}"
             VERBATIM)
-        list(APPEND man_pages ${page})
+        list(APPEND man_pages ${page}.gz)
     endforeach()
     add_custom_target(man_pages ALL DEPENDS ${man_pages})
     install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
     message(STATUS "help2man was not found: the manual pages are not made (Debian package help2man)")
 endif()
+
+# What a Debian package must carry besides the programs: the copyright in the
+# machine-readable form and a compressed changelog.
+set(SHAMBLEX_CONTACT_ADDRESS shamblex@example.org)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+    COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/packaging/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog
+    VERBATIM)
+add_custom_target(package_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
