@@ -31,6 +31,7 @@ install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/arena-slurm.sh DESTINATION ${CMAKE_
 
 if(WIN32)
     install(TARGETS shamblex_scr shamblex-cli shamblex-arena RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/shell/windows/README-windows.txt DESTINATION ${CMAKE_INSTALL_DOCDIR})
     # The Windows release: shamblex-windows.zip with the saver, the shipped brains,
     # the runner and the arena, the brain header and a short text on installing and brains. The
     # programs go in without their debugging information.

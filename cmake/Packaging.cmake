@@ -20,6 +20,9 @@ if(WIN32)
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
     set(CPACK_NSIS_MODIFY_PATH OFF)
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+    # A 64-bit installer for 64-bit programs: it runs where they run (no 32-bit
+    # layer needed) and writes the uninstall entry in the 64-bit registry.
+    set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 else()
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
