@@ -41,5 +41,12 @@ compare "commands" --seed 4242 --beings 700 --script \
 compare "simple zombies in an arena" --open-arena --simple-zombies --eat-walls --board 120x80 --beings 300 \
     --frames 400 --size 300x200
 
+# A device is written straight through on Windows too: NUL takes the rows, and no
+# file appears in its place.
+mkdir "$work/device"
+(cd "$work/device" && wine "$windows" --frames 3 --stats NUL </dev/null >/dev/null 2>&1) \
+    || { echo "FAIL: the Windows runner cannot write to NUL"; failures=$((failures + 1)); }
+[ -z "$(ls -A "$work/device")" ] || { echo "FAIL: writing to NUL left $(ls -A "$work/device")"; failures=$((failures + 1)); }
+
 [ "$failures" = 0 ] && echo "windows and linux runners agree byte for byte"
 [ "$failures" = 0 ]
