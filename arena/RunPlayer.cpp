@@ -1,5 +1,6 @@
 #include "arena/RunPlayer.h"
 
+#include "base/OptionTable.h"
 #include "base/Sha256.h"
 #include "base/Text.h"
 #include "brains/BrainRegistry.h"
@@ -48,38 +49,37 @@ struct Orders {
 std::optional<Orders> readOrders(const std::vector<std::string>& arguments)
 {
     Orders read;
+    using Refusal = OptionTable::Refusal;
+    OptionTable orders("");
+    addSettingsOptions(orders, read.settings);
+    orders.value({ "--frames" }, "F", {}, [&](std::string_view value) {
+        auto frames = parseUnsigned(value, std::numeric_limits<std::int32_t>::max());
+        if (!frames)
+            return Refusal(OptionTable::notA(value, "a frame count"));
+        read.frames = static_cast<std::int32_t>(*frames);
+        return Refusal();
+    });
+    orders.add({ .names = { forfeitOption },
+        .takes = OptionTable::Takes::Values,
+        .readWords =
+            [&](OptionTable::Words words) {
+                BrainRegistry::Forfeit forfeit;
+                forfeit.brain = std::string(words[0]);
+                auto call = parseUnsigned(words[1], std::numeric_limits<std::uint64_t>::max());
+                auto frame = parseUnsigned(words[2], std::numeric_limits<std::int32_t>::max());
+                auto being = parseUnsigned(words[3], std::numeric_limits<std::uint32_t>::max());
+                if (!call || !frame || !being)
+                    return Refusal("not a forfeit");
+                forfeit.call = *call;
+                forfeit.frame = static_cast<std::int32_t>(*frame);
+                forfeit.being = static_cast<std::uint32_t>(*being);
+                forfeit.reason = std::string(words[4]);
+                read.forfeits.push_back(std::move(forfeit));
+                return Refusal();
+            },
+        .count = 5 });
     std::vector<std::string_view> words(arguments.begin(), arguments.end());
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        std::string error;
-        switch (readSettingsOption(words, i, read.settings, error)) {
-        case OptionRead::Read: continue;
-        case OptionRead::Malformed: return std::nullopt;
-        case OptionRead::NotMine: break;
-        }
-        if (words[i] == "--frames" && i + 1 < words.size()) {
-            auto frames = parseUnsigned(words[++i], std::numeric_limits<std::int32_t>::max());
-            if (!frames)
-                return std::nullopt;
-            read.frames = static_cast<std::int32_t>(*frames);
-        } else if (words[i] == forfeitOption && i + 5 < words.size()) {
-            BrainRegistry::Forfeit forfeit;
-            forfeit.brain = std::string(words[i + 1]);
-            auto call = parseUnsigned(words[i + 2], std::numeric_limits<std::uint64_t>::max());
-            auto frame = parseUnsigned(words[i + 3], std::numeric_limits<std::int32_t>::max());
-            auto being = parseUnsigned(words[i + 4], std::numeric_limits<std::uint32_t>::max());
-            if (!call || !frame || !being)
-                return std::nullopt;
-            forfeit.call = *call;
-            forfeit.frame = static_cast<std::int32_t>(*frame);
-            forfeit.being = static_cast<std::uint32_t>(*being);
-            forfeit.reason = std::string(words[i + 5]);
-            read.forfeits.push_back(std::move(forfeit));
-            i += 5;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!read.settings.brainsDirectory)
+    if (orders.parse(words) || !read.settings.brainsDirectory)
         return std::nullopt;
     return read;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "session/SettingsOptions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +8,8 @@
 #include <string_view>
 
 namespace shamblex {
+
+class OptionTable;
 
 // How a program hosts its brains, as every program's command line sets it.
 struct HostingOptions {
@@ -23,12 +24,7 @@ struct HostingOptions {
 inline constexpr std::uint64_t minimumMemoryLimitMegabytes = 64;
 inline constexpr std::uint64_t maximumMemoryLimitMegabytes = 1u << 20;
 
-// Reads --no-sandbox or --memory-limit MB at arguments[index], as readSettingsOption
-// reads the settings options.
-OptionRead readHostingOption(
-    std::span<const std::string_view> arguments, std::size_t& index, HostingOptions&, std::string& error);
-
-// The two options as --help lists them.
-std::string_view hostingOptionsHelp();
+// Adds --no-sandbox and --memory-limit MB to a program's command line.
+void addHostingOptions(OptionTable&, HostingOptions&);
 
 }

@@ -1,5 +1,6 @@
 #include "session/SettingsOptions.h"
 
+#include "base/OptionTable.h"
 #include "session/CommandLineNumbers.h"
 #include "sim/Random.h"
 #include "sim/Settings.h"
@@ -47,83 +48,57 @@ std::vector<std::string> SettingsOptions::outbreakArguments() const
     return words;
 }
 
-OptionRead readSettingsOption(
-    std::span<const std::string_view> arguments, std::size_t& index, SettingsOptions& options, std::string& error)
+void addOutbreakOptions(OptionTable& table, SettingsOptions& options)
 {
-    std::string_view option = arguments[index];
-    if (option == "--open-arena") {
-        options.openArena = true;
-        return OptionRead::Read;
-    }
-    if (option == "--simple-zombies") {
-        options.simpleZombies = true;
-        return OptionRead::Read;
-    }
-    if (option == "--eat-walls") {
-        options.eatWalls = true;
-        return OptionRead::Read;
-    }
-    if (option != "--board" && option != "--beings" && option != "--seed" && option != "--brains")
-        return OptionRead::NotMine;
-    if (index + 1 >= arguments.size()) {
-        error = std::string(option) + " needs a value";
-        return OptionRead::Malformed;
-    }
-    std::string_view value = arguments[++index];
-    auto refuse = [&](std::string_view expected) {
-        error = std::string(option) + ": " + quoted(value) + " is not " + std::string(expected);
-        return OptionRead::Malformed;
-    };
-
-    if (option == "--board") {
+    table.value({ "--board" }, "WxH", "board of W x H cells, each from 1 to 46340 (250x250)", [&](std::string_view value) {
         auto size = parseSize(value, maximumBoardSide);
         if (!size)
-            return refuse("WxH with W and H from 1 to 46340");
+            return OptionTable::Refusal(OptionTable::notA(value, "WxH with W and H from 1 to 46340"));
         options.boardWidth = size->width;
         options.boardHeight = size->height;
-    } else if (option == "--beings") {
+        return OptionTable::Refusal();
+    });
+    table.value({ "--beings" }, "N", "beings in a new simulation, 0 to 100000000 (1000)", [&](std::string_view value) {
         auto count = parseUnsigned(value, maximumBeings);
         if (!count)
-            return refuse("a number from 0 to 100000000");
+            return OptionTable::Refusal(OptionTable::notA(value, "a number from 0 to 100000000"));
         options.beingCount = static_cast<std::int32_t>(*count);
-    } else if (option == "--seed") {
+        return OptionTable::Refusal();
+    });
+    table.flag({ "--open-arena" }, "an open arena instead of a city", [&] { options.openArena = true; });
+    table.flag({ "--simple-zombies" }, "zombies follow the simple rule instead of the smart one",
+        [&] { options.simpleZombies = true; });
+    table.flag({ "--eat-walls" }, "zombies eat walls", [&] { options.eatWalls = true; });
+}
+
+void addBrainsOption(OptionTable& table, SettingsOptions& options, std::string note)
+{
+    table.value({ "--brains" }, "DIR",
+        "load the brain libraries (*.dll) found in DIR first" + (note.empty() ? "" : "\n" + note),
+        [&](std::string_view value) {
+            if (value.empty())
+                return OptionTable::Refusal(OptionTable::notA(value, "a folder"));
+            options.brainsDirectory = std::string(value);
+            return OptionTable::Refusal();
+        });
+}
+
+void addSeedOption(OptionTable& table, SettingsOptions& options)
+{
+    table.value({ "--seed" }, "N", "start the random generator from state N (1)", [&](std::string_view value) {
         auto seed = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
         if (!seed)
-            return refuse("a number from 0 to 4294967295");
+            return OptionTable::Refusal(OptionTable::notA(value, "a number from 0 to 4294967295"));
         options.seed = static_cast<std::uint32_t>(*seed);
-    } else {
-        if (value.empty())
-            return refuse("a folder");
-        options.brainsDirectory = std::string(value);
-    }
-    return OptionRead::Read;
+        return OptionTable::Refusal();
+    });
 }
 
-std::string_view outbreakOptionsHelp()
+void addSettingsOptions(OptionTable& table, SettingsOptions& options)
 {
-    return R"(  --board WxH          board of W x H cells, each from 1 to 46340 (250x250)
-  --beings N           beings in a new simulation, 0 to 100000000 (1000)
-  --open-arena         an open arena instead of a city
-  --simple-zombies     zombies follow the simple rule instead of the smart one
-  --eat-walls          zombies eat walls
-)";
-}
-
-std::string_view brainsOptionHelp()
-{
-    return "  --brains DIR         load the brain libraries (*.dll) found in DIR first\n";
-}
-
-std::string_view seedOptionHelp()
-{
-    return "  --seed N             start the random generator from state N (1)\n";
-}
-
-std::string_view settingsOptionsHelp()
-{
-    static const std::string help
-        = std::string(outbreakOptionsHelp()) + std::string(brainsOptionHelp()) + std::string(seedOptionHelp());
-    return help;
+    addOutbreakOptions(table, options);
+    addBrainsOption(table, options);
+    addSeedOption(table, options);
 }
 
 }

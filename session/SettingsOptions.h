@@ -10,6 +10,7 @@
 
 namespace shamblex {
 
+class OptionTable;
 class Random;
 struct Settings;
 
@@ -38,24 +39,15 @@ struct SettingsOptions {
 inline constexpr std::int32_t maximumBoardSide = 46340; // 46340 squared still fits a signed 32-bit count
 inline constexpr std::int32_t maximumBeings = 100'000'000;
 
-enum class OptionRead {
-    NotMine, // no settings option: the caller reads it
-    Read,
-    Malformed, // `error` says why, in one line
-};
-
-// Reads the settings option at arguments[index] and its value; `index` is left on
-// the last word read. A repeated option takes its last value.
-OptionRead readSettingsOption(
-    std::span<const std::string_view> arguments, std::size_t& index, SettingsOptions&, std::string& error);
-
-// The settings options as --help lists them, one per line.
-std::string_view settingsOptionsHelp();
-// Those of them that shape the outbreak (not the brains, not the seed).
-std::string_view outbreakOptionsHelp();
-// The other two, each alone, for a program that says more about them.
-std::string_view brainsOptionHelp();
-std::string_view seedOptionHelp();
+// Adds the options that shape the outbreak (--board, --beings, --open-arena,
+// --simple-zombies, --eat-walls) to a program's command line.
+void addOutbreakOptions(OptionTable&, SettingsOptions&);
+// --brains DIR, with a program's own note under it.
+void addBrainsOption(OptionTable&, SettingsOptions&, std::string note = {});
+// --seed N.
+void addSeedOption(OptionTable&, SettingsOptions&);
+// All three, as the runner and the arena's runs read them.
+void addSettingsOptions(OptionTable&, SettingsOptions&);
 
 // "'value'", the way error messages quote what was given.
 std::string quoted(std::string_view);
