@@ -264,6 +264,9 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const Brain
     if (!m_forfeits.empty() && sitsOut(entry, call, site))
         return BrainCallOutcome::Disabled;
     state.brain.store(entry.name.c_str(), std::memory_order_release);
+    std::optional<BeingMind> before;
+    if (m_tracer && m_tracer->wants(site, mind))
+        before = mind;
     // The brain works on the record in the guarded room, where a write past its end
     // faults at once. Taking the record back still counts as the brain's call: a
     // brain that wrecked its status text makes the host fault there.
@@ -280,6 +283,8 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const Brain
     }
     takeFromRecord(*m_working, mind, maximumStatusText);
     state.brain.store(nullptr, std::memory_order_release);
+    if (before)
+        m_tracer->traced(site, entry.name, *before, mind, outcome == BrainCallOutcome::Ran);
     return outcome;
 }
 

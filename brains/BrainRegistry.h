@@ -1,5 +1,6 @@
 #pragma once
 
+#include "brains/BrainCallTracer.h"
 #include "brains/BrainRecord.h"
 #include "brains/LibraryLoader.h"
 #include "sim/BrainHost.h"
@@ -99,6 +100,9 @@ public:
     // A call that was not the one a forfeit expects, or a forfeit's call never reached.
     std::optional<std::string> mismatch() const;
 
+    // Shows every call it wants to the tracer (not owned; null: none).
+    void setTracer(BrainCallTracer* tracer) { m_tracer = tracer; }
+
     // For tests and tools: enters a brain function under a name, as a scan would.
     void enterBrain(const std::string& name, ExecuteBrainFn);
 
@@ -134,6 +138,7 @@ private:
     std::uint64_t m_generation = 1;
     std::vector<Forfeit> m_forfeits;
     std::optional<std::string> m_mismatch;
+    BrainCallTracer* m_tracer = nullptr;
 };
 
 // The brain name of a library file: the file name without its last four characters

@@ -81,6 +81,20 @@ Runs a Shamblex outbreak without a window and writes what happened.
             return Refusal();
         });
 
+    table.value({ "--trace" }, "FILE",
+        "one JSON line per brain call: the record before it and what\n"
+        "it changed (see docs/brains.md)",
+        file(options.traceFile));
+    table.value({ "--trace-serial" }, "N",
+        "trace only the being that holds serial N at the first frame\nstep, wherever it goes",
+        [&](std::string_view value) {
+            auto serial = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
+            if (!serial)
+                return Refusal(OptionTable::notA(value, "a number from 0 to 4294967295"));
+            options.traceSerial = static_cast<std::uint32_t>(*serial);
+            return Refusal();
+        });
+
     table.section("Brains (a run with brains plays them in a sandboxed worker process)");
     addHostingOptions(table, options.hosting);
 
@@ -107,6 +121,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments)
     RunOptions options;
     if (auto error = commandLine(options).parse(arguments))
         return UsageError { *error };
+    if (options.traceSerial && !options.traceFile)
+        return UsageError { "--trace-serial needs --trace FILE: the file the calls go to" };
     return options;
 }
 

@@ -29,6 +29,10 @@ struct RunOptions {
     std::optional<std::string> boardDumpFile;
     std::optional<std::string> pngFile;
     std::optional<std::string> videoFile;
+    // One JSON line per brain call; with a serial, only the calls of the being that
+    // holds it at the first frame step.
+    std::optional<std::string> traceFile;
+    std::optional<std::uint32_t> traceSerial;
     int videoFrameRate = 30; // frames a second
     // Whether the run draws: a picture or a video is asked for.
     bool drawn() const { return pngFile || videoFile; }

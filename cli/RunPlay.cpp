@@ -47,6 +47,10 @@ std::optional<std::string> RunPlay::start()
     start.settings = m_options.settings;
     if (auto failure = startSession(m_session, start))
         return failure;
+    if (m_options.traceFile) {
+        m_trace = std::make_unique<BrainTrace>(m_sink, &m_session.simulation(), m_options.traceSerial);
+        m_session.brains().setTracer(m_trace.get());
+    }
     // The session calls afterStep() for every step, fast-forward steps included.
     m_session.setStepListener([this](Drawing drawing) { return afterStep(drawing); });
     // The window reports its client size, as after a saver window's creation.
@@ -93,6 +97,8 @@ RunPlay::Ending RunPlay::play()
     }
     for (std::int32_t i = 0; i < m_options.frames && running(); ++i)
         m_session.tick();
+    if (m_trace)
+        m_trace->flush();
 
     // A stopped run ends as if it had been asked for this many steps: the outputs hold
     // every whole step and the final outputs.
@@ -108,6 +114,8 @@ RunPlay::Ending RunPlay::play()
 bool RunPlay::afterStep(Drawing drawing)
 {
     ++m_stepsRun;
+    if (m_trace)
+        m_trace->flush();
     const Simulation& simulation = m_session.simulation();
     if (drawing == Drawing::On && m_options.videoFile)
         m_sink.videoFrame(m_session.frame());

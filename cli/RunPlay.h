@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/BrainTrace.h"
 #include "cli/CommandLine.h"
 #include "session/SaverSession.h"
 
@@ -21,8 +22,9 @@ enum class OutputSlot : std::uint8_t {
     Dump,
     BoardDump,
     Png,
+    Trace,
 };
-inline constexpr std::size_t outputSlotCount = 4;
+inline constexpr std::size_t outputSlotCount = 5;
 
 // Where a played run sends what it makes: to the output files when the run plays in
 // the runner itself, over the channel when it plays in a brain worker. Every call
@@ -69,6 +71,7 @@ private:
     const RunOptions& m_options;
     RunSink& m_sink;
     SaverSession m_session;
+    std::unique_ptr<BrainTrace> m_trace;
     std::int64_t m_stepsRun = 0;
     bool m_stopped = false;
     std::string m_line;

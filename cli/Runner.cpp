@@ -59,7 +59,7 @@ private:
 bool RunFiles::open()
 {
     const std::optional<std::string>* paths[outputSlotCount] = { &m_options.statsFile, &m_options.dumpFile,
-        &m_options.boardDumpFile, &m_options.pngFile };
+        &m_options.boardDumpFile, &m_options.pngFile, &m_options.traceFile };
     for (std::size_t slot = 0; slot < outputSlotCount; ++slot) {
         if (!*paths[slot])
             continue;

@@ -95,6 +95,7 @@ bool Simulation::newSimulation()
             population.becomeKind(0, CellKind::Zombie);
 
         m_watchedActor = noActor;
+        m_followedActor = noActor;
         m_history.clear();
         m_population = std::move(population);
         m_board = std::move(board);
@@ -251,6 +252,8 @@ void Simulation::removeWhere(bool (*remove)(const Actor&, BrainId), BrainId brai
     });
     if (m_watchedActor != noActor)
         m_watchedActor = renumbered[m_watchedActor];
+    if (m_followedActor != noActor)
+        m_followedActor = renumbered[m_followedActor];
 }
 
 void Simulation::killAllZombies()

@@ -94,6 +94,10 @@ public:
     // it as it is renumbered and clear it when it goes.
     ActorIndex watchedActor() const { return m_watchedActor; }
     void setWatchedActor(ActorIndex actor) { m_watchedActor = actor; }
+    // A being a tool follows (the runner's trace of one being), renumbered and
+    // cleared the same way.
+    ActorIndex followedActor() const { return m_followedActor; }
+    void setFollowedActor(ActorIndex actor) { m_followedActor = actor; }
 
 private:
     void tallyBrains();
@@ -113,6 +117,7 @@ private:
     std::int32_t m_humanCount = 0;
     bool m_fullRedrawPending = false;
     ActorIndex m_watchedActor = noActor;
+    ActorIndex m_followedActor = noActor;
     PopulationHistory m_history;
     std::vector<std::int32_t> m_humansPerName; // by brain id, reused every frame
     std::vector<std::int32_t> m_listedHumans; // by place in the brain list
