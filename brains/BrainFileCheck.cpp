@@ -101,6 +101,7 @@ struct Segment {
 
 constexpr std::uint32_t loadSegment = 1;
 constexpr std::uint32_t dynamicSegment = 2;
+constexpr std::int64_t tagNeeded = 1;
 constexpr std::int64_t tagHash = 4;
 constexpr std::int64_t tagStringTable = 5;
 constexpr std::int64_t tagSymbolTable = 6;
@@ -219,12 +220,14 @@ std::optional<std::string> checkElf(FileBytes& file, const HostBinary& host)
         return truncated;
     std::optional<std::uint64_t> symbols, strings, stringSize, hash, gnuHash;
     std::uint64_t symbolSize = 24;
+    std::vector<std::uint64_t> needed; // offsets of the needed libraries' names
     for (std::size_t at = 0; at + 16 <= entries.size(); at += 16) {
         auto tag = field<std::int64_t>(entries.data(), at);
         auto value = field<std::uint64_t>(entries.data(), at + 8);
         if (tag == 0)
             break;
         switch (tag) {
+        case tagNeeded: needed.push_back(value); break;
         case tagSymbolTable: symbols = value; break;
         case tagStringTable: strings = value; break;
         case tagStringSize: stringSize = value; break;
@@ -243,6 +246,34 @@ std::optional<std::string> checkElf(FileBytes& file, const HostBinary& host)
         return truncated;
     if (!readVector(file, *symbolsAt, *count * symbolSize, table))
         return truncated;
+
+    // The runtimes it needs: a sanitizer's this program lacks would abort or crash
+    // it at load; another C++ library lays std::string (the status text) out
+    // differently, and the first text the brain sets crashes the host.
+    std::string sanitizer;
+    std::string otherCppLibrary;
+    auto sanitizerOf = [](std::string_view name) -> std::string {
+        if (name.starts_with("libasan") || name.starts_with("__asan_"))
+            return "AddressSanitizer";
+        if (name.starts_with("libtsan") || name.starts_with("__tsan_"))
+            return "ThreadSanitizer";
+        if (name.starts_with("libmsan") || name.starts_with("__msan_"))
+            return "MemorySanitizer";
+        if (name.starts_with("libhwasan") || name.starts_with("__hwasan_"))
+            return "HWAddressSanitizer";
+        return {};
+    };
+    for (std::uint64_t nameAt : needed) {
+        if (stringSize && nameAt >= *stringSize)
+            continue;
+        auto name = readName(file, *stringsAt + nameAt);
+        if (!name)
+            return truncated;
+        if (std::string kind = sanitizerOf(*name); !kind.empty() && sanitizer.empty())
+            sanitizer = kind + ": it needs " + *name;
+        if (name->starts_with("libc++.so") && otherCppLibrary.empty())
+            otherCppLibrary = "it needs " + *name;
+    }
 
     bool exported = false;
     bool oldStringAbi = false;
@@ -266,11 +297,22 @@ std::optional<std::string> checkElf(FileBytes& file, const HostBinary& host)
         // the status text in a layout the host does not share.
         if (name->starts_with("_ZNSs") || name->starts_with("_ZNKSs"))
             oldStringAbi = true;
+        // A sanitizer linked in statically leaves its entry points undefined here.
+        if (std::string kind = sanitizerOf(*name); !kind.empty() && !defined && sanitizer.empty())
+            sanitizer = kind + ": it calls " + *name;
+        // libc++ puts its std in the inline namespace std::__1, mangled "St3__1".
+        if (name->find("St3__1") != std::string::npos && otherCppLibrary.empty())
+            otherCppLibrary = "it uses " + *name;
     }
     if (!exported)
         return noEntryPoint;
     if (oldStringAbi)
         return "built with the old C++ string ABI";
+    if (!sanitizer.empty() && !(host.addressSanitizer && sanitizer.starts_with("AddressSanitizer:")))
+        return "built with " + sanitizer + " (this program is not)";
+    if (!otherCppLibrary.empty())
+        return "built against another C++ library than this program's (" + otherCppLibrary
+            + "; libc++ lays out std::string differently)";
     return std::nullopt;
 }
 

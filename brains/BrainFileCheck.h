@@ -50,13 +50,18 @@ struct HostBinary {
     Format format = Format::Elf;
     std::uint16_t machine = 0; // ELF e_machine or PE Machine of this program's own code
     bool is64Bit = true;
+    // Whether this program runs with AddressSanitizer, which a brain built with it
+    // needs (the sanitizer build of this program loads its own sanitized brains).
+    bool addressSanitizer = false;
 };
 
 // Reads a library file as data and says why it cannot be a brain for this program:
 // not a library of the host's format, built for another machine, a program or an
 // object file, truncated (headers or tables outside the file), without an exported
 // ExecuteBrain, or (ELF) built with the old C++ string ABI, which would corrupt the
-// status text the host and the brain share. Nothing when the file looks like a brain
+// status text the host and the brain share; built with a sanitizer this program
+// lacks, whose runtime would abort it; or built against another C++ library
+// (libc++), whose std::string the host cannot share. Nothing when the file looks like a brain
 // that may be loaded. Reads no more than the headers and the export tables.
 std::optional<std::string> whyNotABrain(FileBytes&, const HostBinary&);
 

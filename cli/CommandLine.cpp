@@ -97,6 +97,10 @@ Runs a Shamblex outbreak without a window and writes what happened.
 
     table.section("Brains (a run with brains plays them in a sandboxed worker process)");
     addHostingOptions(table, options.hosting);
+    table.value({ "--check-brain" }, "FILE",
+        "only check FILE as the runner checks a brain before loading it:\n"
+        "status 0 when it would load, 1 with the reason when not",
+        file(options.checkBrainFile));
 
     table.section("Information");
     table.flag({ "--help", "-h" }, "show this text", [&] { options.showHelp = true; });

@@ -40,6 +40,8 @@ struct RunOptions {
     std::int32_t windowHeight = 768;
 
     HostingOptions hosting; // the brain worker's sandbox
+    // --check-brain FILE: only says whether this program would load the file.
+    std::optional<std::string> checkBrainFile;
     bool showHelp = false;
     bool showVersion = false;
 };

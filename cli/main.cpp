@@ -2,10 +2,12 @@
 // same simulation the saver shows, for tests, benchmarks, brain authors and replayable
 // bug reports. It implements the saver's outbreak, keys and pictures without a
 // window; it lacks everything that needs one (the pointer follows --script).
+#include "base/Text.h"
 #include "base/Version.h"
 #include "cli/CommandLine.h"
 #include "cli/Runner.h"
 #include "hosting/BrainHosting.h"
+#include "hosting/PlatformLibraryLoader.h"
 #include "hosting/WorkerContext.h"
 
 #include <cstdio>
@@ -37,6 +39,17 @@ int main(int argc, char** argv)
     }
     if (options.showHelp) {
         std::fputs(shamblex::cli::usageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.checkBrainFile) {
+        // Reads the file as data only: nothing of it runs.
+        const std::string& file = *options.checkBrainFile;
+        if (auto reason = shamblex::makePlatformLibraryLoader()->inspect(file)) {
+            std::fprintf(stderr, "shamblex-cli: '%s' is no brain this program can load: %s\n",
+                shamblex::singleLine(file).c_str(), reason->c_str());
+            return 1;
+        }
+        std::printf("%s: a brain this program can load\n", shamblex::singleLine(file).c_str());
         return 0;
     }
     // A brain that crashes or exits ends the run with its own status and a line

@@ -8,13 +8,15 @@ include(CMakePackageConfigHelpers)
 
 # The brain kit: find_package(Shamblex) gives shamblex_add_brain(NAME sources...).
 set(SHAMBLEX_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Shamblex)
-install(FILES ${PROJECT_SOURCE_DIR}/brains/BrainRecord.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/shamblex/brains)
+install(FILES ${PROJECT_SOURCE_DIR}/brains/BrainRecord.h ${PROJECT_SOURCE_DIR}/brains/BrainTest.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/shamblex/brains)
 # Every installed path is found from the package file's own place, so the installed
 # tree can be moved; the folders follow GNUInstallDirs (lib may be lib/<multiarch>).
 set(SHAMBLEX_BRAINS_DIR ${CMAKE_INSTALL_LIBDIR}/shamblex/brains)
 file(RELATIVE_PATH SHAMBLEX_PACKAGE_TO_PREFIX /prefix/${SHAMBLEX_PACKAGE_DIR} /prefix)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ShamblexConfig.cmake.in ${PROJECT_BINARY_DIR}/ShamblexConfig.cmake @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/ShamblexConfig.cmake DESTINATION ${SHAMBLEX_PACKAGE_DIR})
+install(FILES ${PROJECT_BINARY_DIR}/ShamblexConfig.cmake ${PROJECT_SOURCE_DIR}/cmake/ShamblexCheckBrain.cmake
+    DESTINATION ${SHAMBLEX_PACKAGE_DIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/ShamblexConfigVersion.cmake COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/ShamblexConfigVersion.cmake DESTINATION ${SHAMBLEX_PACKAGE_DIR})
 

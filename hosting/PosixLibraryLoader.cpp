@@ -18,22 +18,31 @@
 
 namespace shamblex {
 
-// What this program loads: an ELF shared object of its own machine.
+// What this program loads: an ELF shared object of its own machine, and whether it
+// runs with AddressSanitizer (GCC and Clang say so by a macro or a feature test).
 HostBinary platformHostBinary()
 {
 #if defined(__x86_64__)
-    return { HostBinary::Format::Elf, 62, true };
+    HostBinary host { HostBinary::Format::Elf, 62, true };
 #elif defined(__aarch64__)
-    return { HostBinary::Format::Elf, 183, true };
+    HostBinary host { HostBinary::Format::Elf, 183, true };
 #elif defined(__i386__)
-    return { HostBinary::Format::Elf, 3, false };
+    HostBinary host { HostBinary::Format::Elf, 3, false };
 #elif defined(__arm__)
-    return { HostBinary::Format::Elf, 40, false };
+    HostBinary host { HostBinary::Format::Elf, 40, false };
 #elif defined(__riscv) && __riscv_xlen == 64
-    return { HostBinary::Format::Elf, 243, true };
+    HostBinary host { HostBinary::Format::Elf, 243, true };
 #else
 #error "Tell platformHostBinary() which ELF machine this is"
 #endif
+#if defined(__SANITIZE_ADDRESS__)
+    host.addressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    host.addressSanitizer = true;
+#endif
+#endif
+    return host;
 }
 
 namespace {

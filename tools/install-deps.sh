@@ -5,7 +5,8 @@ set -eu
 
 # Build: compiler, CMake, the test and benchmark libraries, stb for PNG, SDL2, Xlib and
 # xcb-shm (frames shared with the X server),
-# nlohmann/json for the arena's files, libseccomp for the brain worker's sandbox.
+# nlohmann/json for the arena's files, libseccomp for the brain worker's sandbox,
+# clang and libc++ to build the foreign brain the file check must refuse.
 # End-to-end tests: a virtual X server, input and screenshot tools, a foreign window,
 # ffmpeg for videos, GNU parallel for the arena's shards, netcat as the listener a
 # hostile brain must not reach.
@@ -14,7 +15,7 @@ set -eu
 # package, NSIS for the Windows installer.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
     libx11-xcb-dev libxcb-shm0-dev
-    nlohmann-json3-dev libseccomp-dev
+    nlohmann-json3-dev libseccomp-dev clang libc++-dev libc++abi-dev
     xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd procps mingw-w64 wine wine64
     help2man dpkg-dev file lintian nsis"
 

@@ -24,6 +24,26 @@ nm -D --defined-only "$brain" | grep -q " T ExecuteBrain$" || fail "mybrain.dll 
 exported=$(nm -D --defined-only "$brain" | grep -c " T ")
 [ "$exported" = 1 ] || fail "mybrain.dll exports more than ExecuteBrain: $(nm -D --defined-only "$brain" | grep " T ")"
 
+# The template's own tests pass; a broken copy of the brain fails them.
+quiet ctest --test-dir "$work/brain" || fail "the template's brain tests fail on the template's brain"
+cp -r "$source/examples/brain-template" "$work/broken"
+sed -i 's/    being.moveDirection = heading;/    being.moveDirection = look;/' "$work/broken/mybrain.cpp"
+quiet cmake -S "$work/broken" -B "$work/broken-build" -DCMAKE_PREFIX_PATH="$work/prefix" \
+    && quiet cmake --build "$work/broken-build" || fail "the broken brain does not build"
+ctest --test-dir "$work/broken-build" >"$work/log" 2>&1 && fail "the template's tests pass a brain that walks into zombies"
+
+# A brain that forgot SHAMBLEX_BRAIN_EXPORT fails the build with the reason, and is
+# not left behind for the arena to skip.
+cp -r "$source/examples/brain-template" "$work/hidden"
+sed -i 's/^SHAMBLEX_BRAIN_EXPORT void/extern "C" void/' "$work/hidden/mybrain.cpp"
+quiet cmake -S "$work/hidden" -B "$work/hidden-build" -DCMAKE_PREFIX_PATH="$work/prefix" || fail "no hidden build"
+if cmake --build "$work/hidden-build" >"$work/log" 2>&1; then
+    fail "a brain without the export built"
+else
+    grep -q "ExecuteBrain" "$work/log" || fail "the failed build does not say why: $(tail -5 "$work/log")"
+fi
+[ -e "$work/hidden-build/mybrain.dll" ] && fail "the refused brain was left in the build folder"
+
 mkdir "$work/arena"
 cp "$brain" "$work/prefix/lib/shamblex/brains/baseline.dll" "$work/arena/"
 "$work/prefix/bin/shamblex-arena" --brains "$work/arena" --runs 2 --frames 200 --board 60x60 --beings 100 \
