@@ -49,6 +49,8 @@ Runs a Shamblex outbreak without a window and writes what happened.
 
     table.section("Output (FILE \"-\" is standard output)");
     table.value({ "--stats" }, "FILE", "frame,zombies,humans after every frame step", file(options.statsFile));
+    table.value({ "--brain-stats" }, "FILE", "frame,brain,humans,panicked for every brain after every\nframe step",
+        file(options.brainStatsFile));
     table.value({ "--dump" }, "FILE", "every being at the end of the run", file(options.dumpFile));
     table.value({ "--dump-every" }, "K", "... and after every K-th frame step", [&](std::string_view value) {
         std::int32_t every = 0;

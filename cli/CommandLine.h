@@ -32,6 +32,7 @@ struct RunOptions {
     // One JSON line per brain call; with a serial, only the calls of the being that
     // holds it at the first frame step.
     std::optional<std::string> traceFile;
+    std::optional<std::string> brainStatsFile; // frame,brain,humans,panicked after every step
     std::optional<std::uint32_t> traceSerial;
     int videoFrameRate = 30; // frames a second
     // Whether the run draws: a picture or a video is asked for.

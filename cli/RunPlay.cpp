@@ -12,6 +12,7 @@ namespace shamblex::cli {
 namespace {
 
 constexpr std::string_view statsHeader = "frame,zombies,humans\n";
+constexpr std::string_view brainStatsHeader = "frame,brain,humans,panicked\n";
 constexpr std::string_view dumpHeader = "frame,index,kind,x,y,lookDirection,moveDirection,panicked,panicCounter,"
                                         "moveCredit,serialNumber,brainName\n";
 
@@ -69,6 +70,8 @@ RunPlay::Ending RunPlay::play()
         m_sink.write(OutputSlot::Stats, statsHeader);
     if (m_options.dumpFile)
         m_sink.write(OutputSlot::Dump, dumpHeader);
+    if (m_options.brainStatsFile)
+        m_sink.write(OutputSlot::BrainStats, brainStatsHeader);
 
     auto running = [this] { return !m_stopped; };
     for (const ScriptCommand& command : m_options.script) {
@@ -129,6 +132,9 @@ bool RunPlay::afterStep(Drawing drawing)
     }
     if (m_options.dumpFile && m_options.dumpEvery && m_stepsRun % *m_options.dumpEvery == 0)
         writeDump();
+    if (m_options.brainStatsFile)
+        writeBrainStats();
+    m_sink.stepped(m_stepsRun);
     m_stopped = m_sink.stopRequested();
     return !m_stopped;
 }
@@ -154,6 +160,32 @@ void RunPlay::writeDump()
         m_line.push_back('\n');
         m_sink.write(OutputSlot::Dump, m_line);
     }
+}
+
+void RunPlay::writeBrainStats()
+{
+    // Every human brain name the outbreak knows, in the order it met them (the
+    // built-in rule's "Human" among them), so that the rows of every step line up.
+    const Simulation& simulation = m_session.simulation();
+    const BrainNames& names = simulation.brainNames();
+    m_brainCounts.assign(2 * names.size(), 0);
+    for (const Actor& actor : simulation.population()) {
+        if (!actor.isHuman())
+            continue;
+        ++m_brainCounts[2 * actor.brain];
+        if (actor.panicked == 1)
+            ++m_brainCounts[2 * actor.brain + 1];
+    }
+    m_line.clear();
+    for (BrainId id = BrainNames::human; id < names.size(); ++id) {
+        appendField(m_line, simulation.frameNumber());
+        appendCsvField(m_line, names.name(id));
+        m_line.push_back(',');
+        appendField(m_line, m_brainCounts[2 * id]);
+        appendNumber(m_line, m_brainCounts[2 * id + 1]);
+        m_line.push_back('\n');
+    }
+    m_sink.write(OutputSlot::BrainStats, m_line);
 }
 
 void RunPlay::writeBoardDump()

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shamblex {
 class LibraryLoader;
@@ -23,8 +24,9 @@ enum class OutputSlot : std::uint8_t {
     BoardDump,
     Png,
     Trace,
+    BrainStats,
 };
-inline constexpr std::size_t outputSlotCount = 5;
+inline constexpr std::size_t outputSlotCount = 6;
 
 // Where a played run sends what it makes: to the output files when the run plays in
 // the runner itself, over the channel when it plays in a brain worker. Every call
@@ -39,6 +41,8 @@ public:
     virtual void report(const std::string&) = 0;
     // Whether the run is asked to stop after the current frame step (an interrupt).
     virtual bool stopRequested() = 0;
+    // The run has played this many frame steps (for a progress line).
+    virtual void stepped(std::int64_t) { }
 };
 
 // One run of shamblex-cli as its options say: the outbreak, the script and the
@@ -65,6 +69,7 @@ public:
 private:
     bool afterStep(Drawing);
     void writeDump();
+    void writeBrainStats();
     void writeBoardDump();
     bool writePicture();
 
@@ -75,6 +80,7 @@ private:
     std::int64_t m_stepsRun = 0;
     bool m_stopped = false;
     std::string m_line;
+    std::vector<std::int32_t> m_brainCounts; // humans and panicked humans, by brain id
 };
 
 }

@@ -2,12 +2,14 @@
 
 #include "base/Text.h"
 #include "cli/OutputFile.h"
+#include "cli/ProgressLine.h"
 #include "cli/RunPlay.h"
 #include "cli/VideoOutput.h"
 #include "hosting/BrainGuard.h"
 #include "hosting/PlatformLibraryLoader.h"
 #include "hosting/Worker.h"
 #include "hosting/WorkerContext.h"
+#include "os/ProgramFacts.h"
 #include "session/CommandLineNumbers.h"
 
 #include <array>
@@ -59,7 +61,7 @@ private:
 bool RunFiles::open()
 {
     const std::optional<std::string>* paths[outputSlotCount] = { &m_options.statsFile, &m_options.dumpFile,
-        &m_options.boardDumpFile, &m_options.pngFile, &m_options.traceFile };
+        &m_options.boardDumpFile, &m_options.pngFile, &m_options.traceFile, &m_options.brainStatsFile };
     for (std::size_t slot = 0; slot < outputSlotCount; ++slot) {
         if (!*paths[slot])
             continue;
@@ -127,27 +129,51 @@ bool RunFiles::finish()
     return ok;
 }
 
+// The progress line of a run: the steps its script and frames ask for, shown only on
+// a terminal that no "-" output writes to as well.
+ProgressLine progressLine(const RunOptions& options, std::FILE* output, std::FILE* errors)
+{
+    std::int64_t steps = options.frames;
+    for (const ScriptCommand& command : options.script)
+        if (command.kind == ScriptCommand::Kind::Step)
+            steps += command.count;
+    const std::optional<std::string>* outputs[] = { &options.statsFile, &options.dumpFile, &options.boardDumpFile,
+        &options.pngFile, &options.videoFile, &options.traceFile, &options.brainStatsFile };
+    bool toStandardOutput = false;
+    for (const auto* path : outputs)
+        toStandardOutput = toStandardOutput || (*path && **path == "-");
+    return ProgressLine(errors, steps, isTerminal(errors) && !(toStandardOutput && isTerminal(output)));
+}
+
 // A run played here, straight into the files.
 class FileSink final : public RunSink {
 public:
-    FileSink(RunFiles& files, std::FILE* errors)
+    FileSink(RunFiles& files, const RunOptions& options, std::FILE* output, std::FILE* errors)
         : m_files(files)
         , m_errors(errors)
+        , m_progress(progressLine(options, output, errors))
     {
     }
     void write(OutputSlot slot, std::string_view bytes) override { m_files.write(slot, bytes); }
     void videoFrame(const Bitmap& frame) override { m_files.video().addFrame(frame); }
-    void report(const std::string& line) override { cli::report(m_errors, line); }
+    void report(const std::string& line) override
+    {
+        m_progress.finish();
+        cli::report(m_errors, line);
+    }
     bool stopRequested() override
     {
         m_interrupt = interruptRequested();
         return m_interrupt != Interrupt::None;
     }
+    void stepped(std::int64_t steps) override { m_progress.update(steps); }
     Interrupt interrupt() const { return m_interrupt; }
+    void finishProgress() { m_progress.finish(); }
 
 private:
     RunFiles& m_files;
     std::FILE* m_errors;
+    ProgressLine m_progress;
     Interrupt m_interrupt = Interrupt::None;
 };
 
@@ -171,7 +197,7 @@ int runHere(const RunOptions& options, std::FILE* output, std::FILE* errors)
     // Everything that can be checked is checked before any output is touched: the
     // brain folder, the memory for the first simulation, then the output folders.
     RunFiles files(options, output, errors);
-    FileSink sink(files, errors);
+    FileSink sink(files, options, output, errors);
     RunPlay play(options, makePlatformLibraryLoader(), sink);
     if (auto failure = play.start()) {
         report(errors, *failure);
@@ -180,6 +206,7 @@ int runHere(const RunOptions& options, std::FILE* output, std::FILE* errors)
     if (!files.open())
         return 1;
     RunPlay::Ending ending = play.play();
+    sink.finishProgress();
     return finishRun(files, ending, sink.interrupt(), play.frameNumber(), errors);
 }
 
@@ -231,12 +258,21 @@ int runInWorker(const RunOptions& options, std::span<const std::string_view> arg
         return 1;
     }
     RunFiles files(options, output, errors);
+    ProgressLine progress = progressLine(options, output, errors);
+    // The worker counts its steps in the control block; the line shows them whenever
+    // the host hears from it or waits for it.
+    auto showProgress = [&] {
+        std::int64_t steps = worker->control().runSteps.load(std::memory_order_relaxed);
+        if (steps >= 0)
+            progress.update(steps);
+    };
     Interrupt interrupt = Interrupt::None;
     std::optional<std::chrono::steady_clock::time_point> stopAsked;
     Worker::Wait wait;
     // An interrupt asks the run to stop after its step; a run that does not stop is
     // stuck in a brain.
     wait.giveUp = [&] {
+        showProgress();
         if (interrupt == Interrupt::None)
             interrupt = interruptRequested();
         if (interrupt == Interrupt::None)
@@ -248,7 +284,13 @@ int runInWorker(const RunOptions& options, std::span<const std::string_view> arg
         return std::chrono::steady_clock::now() - *stopAsked >= interruptPatience;
     };
     wait.givenUpInCall = "did not return after an interrupt";
-    wait.remark = [&](ChannelMessage& message) { return takeOutput(files, options, message, errors); };
+    wait.remark = [&](ChannelMessage& message) {
+        if (message.type == static_cast<std::uint32_t>(worker::Answer::Report))
+            progress.finish();
+        else
+            showProgress();
+        return takeOutput(files, options, message, errors);
+    };
     auto fail = [&]() {
         files.discard();
         const WorkerFault& fault = *worker->fault();
@@ -273,6 +315,7 @@ int runInWorker(const RunOptions& options, std::span<const std::string_view> arg
     worker->setClaimBounds(std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::uint32_t>::max());
     worker->request(worker::Request::Go);
     auto done = worker->await(wait);
+    progress.finish();
     if (!done)
         return fail();
     WireReader result(done->payload);
@@ -323,6 +366,7 @@ public:
         m_context.report(line);
     }
     bool stopRequested() override { return m_context.stopRequested(); }
+    void stepped(std::int64_t steps) override { m_context.control().runSteps.store(steps, std::memory_order_relaxed); }
     void flush()
     {
         if (m_batch.data().empty())

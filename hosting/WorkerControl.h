@@ -34,6 +34,8 @@ struct WorkerControl {
     std::atomic<std::uint64_t> faultAddress { 0 };
     // Set by the host: the running run stops after its current frame step.
     std::atomic<std::uint32_t> stopRequested { 0 };
+    // The frame steps a run has played, for the host's progress line.
+    std::atomic<std::int64_t> runSteps { 0 };
     // The code ranges of the loaded brain libraries.
     std::atomic<std::uint32_t> libraryCount { 0 };
     LibraryCode libraries[maximumLibraries];
