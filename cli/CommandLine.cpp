@@ -36,16 +36,25 @@ Runs a Shamblex outbreak without a window and writes what happened.
 
     table.section("Run");
     table.value({ "--script" }, "\"TOKENS\"",
-        "commands after the first new simulation:\n  step:N  key:C  key:space  left:X,Y  right:X,Y  watch:X,Y",
+        "commands after the first new simulation:\n  step:N  key:C  key:space  left:X,Y  right:X,Y  watch:X,Y\n  pin:X,Y",
         [&](std::string_view value) {
             ParsedScript script = parseScript(value);
             if (script.error)
                 return Refusal("malformed token " + quoted(script.error->token)
-                    + " (tokens: step:N key:C key:space left:X,Y right:X,Y watch:X,Y)");
+                    + " (tokens: step:N key:C key:space left:X,Y right:X,Y watch:X,Y pin:X,Y)");
             options.script = std::move(script.commands);
             return Refusal();
         });
     table.value({ "--frames" }, "N", "frame steps after the script (1000)", count(options.frames, 0));
+    table.value({ "--pin-serial" }, "N",
+        "pin the being that holds serial N at the first frame step:\nits label and an outline follow it in the pictures",
+        [&](std::string_view value) {
+            auto serial = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
+            if (!serial)
+                return Refusal(OptionTable::notA(value, "a number from 0 to 4294967295"));
+            options.pinSerial = static_cast<std::uint32_t>(*serial);
+            return Refusal();
+        });
 
     table.section("Output (FILE \"-\" is standard output)");
     table.value({ "--stats" }, "FILE", "frame,zombies,humans after every frame step", file(options.statsFile));

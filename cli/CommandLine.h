@@ -34,6 +34,9 @@ struct RunOptions {
     std::optional<std::string> traceFile;
     std::optional<std::string> brainStatsFile; // frame,brain,humans,panicked after every step
     std::optional<std::uint32_t> traceSerial;
+    // Pins the being that holds this serial at the first frame step (its label and
+    // outline in --png and --video).
+    std::optional<std::uint32_t> pinSerial;
     int videoFrameRate = 30; // frames a second
     // Whether the run draws: a picture or a video is asked for.
     bool drawn() const { return pngFile || videoFile; }

@@ -46,6 +46,7 @@ std::optional<std::string> RunPlay::start()
     m_session.setReporter([this](std::string_view line) { m_sink.report(std::string(line)); });
     SessionStart start;
     start.settings = m_options.settings;
+    start.pinSerial = m_options.pinSerial;
     if (auto failure = startSession(m_session, start))
         return failure;
     if (m_options.traceFile) {
@@ -95,6 +96,9 @@ RunPlay::Ending RunPlay::play()
             break;
         case ScriptCommand::Kind::Watch:
             m_session.watchCell({ command.x, command.y });
+            break;
+        case ScriptCommand::Kind::Pin:
+            m_session.pinCell({ command.x, command.y });
             break;
         }
     }

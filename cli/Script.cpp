@@ -68,6 +68,8 @@ std::optional<ScriptCommand> parseToken(std::string_view token)
         return parseCell(ScriptCommand::Kind::Right, value);
     if (name == "watch")
         return parseCell(ScriptCommand::Kind::Watch, value);
+    if (name == "pin")
+        return parseCell(ScriptCommand::Kind::Pin, value);
     return std::nullopt;
 }
 

@@ -16,6 +16,7 @@ struct ScriptCommand {
         Left, // left button released over cell (x, y)
         Right, // right button released over cell (x, y)
         Watch, // the pointer moves over cell (x, y)
+        Pin, // a middle click on cell (x, y): the being there is pinned (or unpinned)
     };
 
     Kind kind = Kind::Step;

@@ -71,6 +71,7 @@ void writeStart(WireWriter& out, const SessionStart& start)
     out.u8(start.graph).u8(start.directions).u8(start.reportSkipped);
     writeOptional(out, start.timerPeriod);
     out.u8(start.restored ? 1 : 0).bytes(start.restored.value_or(Settings {}).toBytes());
+    out.u8(start.pinSerial ? 1 : 0).u32(start.pinSerial.value_or(0));
 }
 
 std::optional<SessionStart> readStart(WireReader& in)
@@ -93,6 +94,8 @@ std::optional<SessionStart> readStart(WireReader& in)
     auto period = readOptional(in);
     auto hasRestored = in.u8();
     auto restored = in.bytes(Settings::recordSize);
+    auto pinned = in.u8();
+    auto pinSerial = in.u32();
     if (in.failed() || !width || !height || !beings || !period || restored->size() != Settings::recordSize)
         return std::nullopt;
     if (*hasRestored) {
@@ -116,6 +119,8 @@ std::optional<SessionStart> readStart(WireReader& in)
     start.directions = *directions;
     start.reportSkipped = *reportSkipped;
     start.timerPeriod = *period;
+    if (*pinned)
+        start.pinSerial = *pinSerial;
     return start;
 }
 

@@ -206,6 +206,7 @@ void WorkerSession::recover()
     m_setup.start.restored = m_state.settings;
     m_setup.start.timerPeriod = m_state.timerPeriod;
     m_setup.start.settings.seed.reset();
+    m_setup.start.pinSerial.reset();
     m_setup.start.reportSkipped = false;
     if (!begin(error)) {
         report("the saver cannot go on: " + error);

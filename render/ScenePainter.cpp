@@ -439,6 +439,49 @@ void ScenePainter::drawNotice(std::string_view notice)
     overdrawn(m_noticeArea);
 }
 
+void ScenePainter::markBeing(const Actor& actor)
+{
+    // Two rings around the cell, black outside and white inside: one of them stands
+    // out on any colour. Clipped to the board, so the status band stays as it is.
+    constexpr std::int64_t ring = 2;
+    const Layout& l = m_layout;
+    if (!cellsVisible())
+        return;
+    const std::int64_t boardRight = l.boardLeft + std::int64_t { l.columns } * l.cellWidth;
+    const std::int64_t boardBottom = l.boardTop + std::int64_t { l.rows } * l.cellHeight;
+    const std::int64_t left = l.boardLeft + std::int64_t { actor.x } * l.cellWidth - ring;
+    const std::int64_t top = l.boardTop + std::int64_t { actor.y } * l.cellHeight - ring;
+    const std::int64_t right = left + l.cellWidth + 2 * ring;
+    const std::int64_t bottom = top + l.cellHeight + 2 * ring;
+    const std::int64_t clipLeft = std::max<std::int64_t>(left, l.boardLeft);
+    const std::int64_t clipTop = std::max<std::int64_t>(top, l.boardTop);
+    const std::int64_t clipRight = std::min(right, boardRight);
+    const std::int64_t clipBottom = std::min(bottom, boardBottom);
+    if (clipRight <= clipLeft || clipBottom <= clipTop)
+        return;
+    const Rectangle area { static_cast<std::int32_t>(clipLeft), static_cast<std::int32_t>(clipTop),
+        static_cast<std::int32_t>(clipRight - clipLeft), static_cast<std::int32_t>(clipBottom - clipTop) };
+    settle(area);
+    auto frameRect = [&](std::int64_t inset, Colour colour) {
+        const std::int64_t l0 = left + inset, t0 = top + inset, r0 = right - inset, b0 = bottom - inset;
+        auto fill = [&](std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+            x0 = std::max(x0, clipLeft);
+            y0 = std::max(y0, clipTop);
+            x1 = std::min(x1, clipRight);
+            y1 = std::min(y1, clipBottom);
+            if (x1 > x0 && y1 > y0)
+                m_frame.fillRect(x0, y0, x1 - x0, y1 - y0, colour);
+        };
+        fill(l0, t0, r0, t0 + 1);
+        fill(l0, b0 - 1, r0, b0);
+        fill(l0, t0, l0 + 1, b0);
+        fill(r0 - 1, t0, r0, b0);
+    };
+    frameRect(0, Colour { 0, 0, 0 });
+    frameRect(1, Colour { 255, 255, 255 });
+    overdrawn(area);
+}
+
 void ScenePainter::drawWatchedLabel(const Actor& actor)
 {
     m_text.setColours({ Colour { 0, 0, 0 }, Colour { 255, 255, 255 } });

@@ -64,6 +64,7 @@ public:
     void drawStatusBand(std::span<const std::int32_t> humansPerBrain) override;
     void drawRays(const Actor&) override;
     void drawWatchedLabel(const Actor&) override;
+    void markBeing(const Actor&) override;
 
     // Whether fills wait for flush (see above); off by default. Switching it off
     // paints what waits.

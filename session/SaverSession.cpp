@@ -114,6 +114,18 @@ void SaverSession::setNotice(std::string notice)
 
 void SaverSession::tick()
 {
+    if (m_pinSerial) {
+        // The first being, in population order, that holds the serial now.
+        const Population& population = m_simulation.population();
+        for (ActorIndex index = 0; index < static_cast<ActorIndex>(population.size()); ++index) {
+            if (population[index].serialNumber == *m_pinSerial) {
+                m_simulation.setWatchedActor(index, true);
+                m_watchPinned = true;
+                break;
+            }
+        }
+        m_pinSerial.reset();
+    }
     m_simulation.frameStep(drawn() ? Drawing::On : Drawing::Off);
     if (drawn() && (m_noticeShown || !m_notice.empty())) {
         m_painter.drawNotice(m_notice);
@@ -365,8 +377,18 @@ void SaverSession::pinCommand(char, const CellPosition& cell)
     ActorIndex being = m_simulation.occupant(cell.column, cell.row);
     if (being == noActor)
         return;
-    m_simulation.setWatchedActor(being);
+    m_simulation.setWatchedActor(being, true);
     m_watchPinned = true;
+}
+
+void SaverSession::pinCell(CellPosition cell)
+{
+    pinCommand('\0', cell);
+}
+
+void SaverSession::pinSerialAtFirstStep(std::uint32_t serial)
+{
+    m_pinSerial = serial;
 }
 
 void SaverSession::watchCell(CellPosition cell)

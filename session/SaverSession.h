@@ -83,6 +83,10 @@ public:
     // The same commands by board cell, as the runner's script names them. The
     // placing commands do nothing off the board.
     void watchCell(CellPosition);
+    // Pins the being in the cell, as a middle click does (or unpins the pinned one).
+    void pinCell(CellPosition);
+    // Pins, at the next frame step, the first being that then holds the serial.
+    void pinSerialAtFirstStep(std::uint32_t serial);
     void placeHuman(CellPosition);
     void placeZombie(CellPosition);
 
@@ -213,6 +217,7 @@ private:
     int m_speedIndex = 0;
     bool m_helpShown = false;
     bool m_watchPinned = false;
+    std::optional<std::uint32_t> m_pinSerial;
     std::function<void(std::string_view)> m_reporter;
     std::function<bool(Drawing)> m_stepListener;
     std::function<void(std::int32_t, std::vector<std::uint8_t>)> m_pictureSaver;

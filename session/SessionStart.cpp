@@ -27,6 +27,8 @@ std::optional<std::string> startSession(SaverSession& session, const SessionStar
                 session.report("skipped " + quoted(skipped.fileName) + ": " + skipped.reason);
         }
     }
+    if (start.pinSerial)
+        session.pinSerialAtFirstStep(*start.pinSerial);
     if (!session.create())
         return "a board of " + std::to_string(settings.boardWidth) + "x" + std::to_string(settings.boardHeight)
             + " cells with " + std::to_string(settings.beingCount) + " beings does not fit in memory";

@@ -23,6 +23,8 @@ struct SessionStart {
     // Whether each brain file the scan passed over is reported (brain authors want to
     // know; a listing for another program's use may not).
     bool reportSkipped = true;
+    // Pins the being that holds this serial at the first frame step.
+    std::optional<std::uint32_t> pinSerial;
 };
 
 // The one start-up every program makes, before the first simulation: the options go

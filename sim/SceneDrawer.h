@@ -28,6 +28,8 @@ public:
     virtual void drawRays(const Actor&) = 0;
     // The watched being's brain name and status text over the board's corner.
     virtual void drawWatchedLabel(const Actor&) = 0;
+    // An outline around a pinned being's cell, which reads on every background.
+    virtual void markBeing(const Actor&) { }
 };
 
 }

@@ -169,9 +169,12 @@ void Simulation::frameStep(Drawing drawing)
     }
 
     if (m_watchedActor != noActor) {
+        if (m_drawer && m_watchMarked)
+            m_drawer->markBeing(m_population[m_watchedActor]);
         if (m_drawer)
             m_drawer->drawWatchedLabel(m_population[m_watchedActor]);
-        // The next step paints over the label.
+        // The next step paints over the label and the outline, so neither leaves a
+        // trail.
         m_fullRedrawPending = true;
     }
 

@@ -93,7 +93,12 @@ public:
     // The being under the pointer, or noActor. Operations that remove beings follow
     // it as it is renumbered and clear it when it goes.
     ActorIndex watchedActor() const { return m_watchedActor; }
-    void setWatchedActor(ActorIndex actor) { m_watchedActor = actor; }
+    // A marked watched being (one pinned) also gets an outline around its cell.
+    void setWatchedActor(ActorIndex actor, bool marked = false)
+    {
+        m_watchedActor = actor;
+        m_watchMarked = marked;
+    }
     // A being a tool follows (the runner's trace of one being), renumbered and
     // cleared the same way.
     ActorIndex followedActor() const { return m_followedActor; }
@@ -117,6 +122,7 @@ private:
     std::int32_t m_humanCount = 0;
     bool m_fullRedrawPending = false;
     ActorIndex m_watchedActor = noActor;
+    bool m_watchMarked = false;
     ActorIndex m_followedActor = noActor;
     PopulationHistory m_history;
     std::vector<std::int32_t> m_humansPerName; // by brain id, reused every frame

@@ -370,3 +370,41 @@ TEST(MouseCommands, MiddleButtonPinsTheWatchedBeingUntilPressedAgain)
     EXPECT_FALSE(window.session.watchPinned());
     EXPECT_EQ(window.simulation().watchedActor(), noActor);
 }
+
+TEST(MouseCommands, ABeingPinnedBySerialIsOutlinedWhereItStandsAndLeavesNoTrail)
+{
+    // Two identical outbreaks, one with the being of serial 10 pinned from the start.
+    WindowSession plain;
+    WindowSession pinned;
+    pinned.session.pinSerialAtFirstStep(10);
+    plain.steps(15);
+    pinned.steps(15);
+    const ActorIndex being = pinned.simulation().watchedActor();
+    ASSERT_NE(being, noActor);
+    EXPECT_TRUE(pinned.session.watchPinned());
+    const Actor& actor = pinned.population()[being];
+    EXPECT_EQ(actor.serialNumber, 10u);
+
+    // The frames differ only in the label's line over the board's corner and in the
+    // ring around the being's cell now: no outline stays where it stood before.
+    const Layout& layout = pinned.session.layout();
+    const std::int32_t ringLeft = layout.boardLeft + actor.x * layout.cellWidth - 2;
+    const std::int32_t ringTop = layout.boardTop + actor.y * layout.cellHeight - 2;
+    const std::int32_t ringRight = ringLeft + layout.cellWidth + 4;
+    const std::int32_t ringBottom = ringTop + layout.cellHeight + 4;
+    constexpr std::int32_t labelHeight = 16;
+    int inRing = 0;
+    int elsewhere = 0;
+    for (std::int32_t y = 0; y < pinned.frame().height(); ++y) {
+        for (std::int32_t x = 0; x < pinned.frame().width(); ++x) {
+            if (pinned.frame().pixel(x, y) == plain.frame().pixel(x, y))
+                continue;
+            if (x >= ringLeft && x < ringRight && y >= ringTop && y < ringBottom)
+                ++inRing;
+            else if (!(y >= layout.boardTop && y < layout.boardTop + labelHeight))
+                ++elsewhere;
+        }
+    }
+    EXPECT_GT(inRing, 0) << "no outline around the pinned being";
+    EXPECT_EQ(elsewhere, 0) << "pixels changed away from the being and its label";
+}
