@@ -79,6 +79,10 @@ A run is the outbreak that "shamblex-cli --brains DIR --seed S --frames F" plays
     table.value({ "--json" }, "FILE", "the same, with the setup and the summary", file(options.jsonFile));
     table.value({ "--plot" }, "FILE.png", "survival curves: the share of runs with humans left, by frame",
         file(options.plotFile));
+    table.value({ "--html" }, "FILE",
+        "a report to publish: one self-contained web page with the\n"
+        "ranking and tiers, curves, every pair, and a section per brain",
+        file(options.htmlFile));
     table.add({ .names = { "--merge" },
         .takes = OptionTable::Takes::Values,
         .valueName = "FILE",
@@ -121,7 +125,7 @@ std::variant<ArenaOptions, ArenaUsageError> parseArenaCommandLine(std::span<cons
     std::vector<std::string_view> playingOptions;
     for (std::string_view option : given) {
         static constexpr std::string_view results[] = { "--help", "-h", "--version", "--merge", "--csv", "--json",
-            "--plot" };
+            "--plot", "--html" };
         if (std::find(std::begin(results), std::end(results), option) == std::end(results))
             playingOptions.push_back(option);
     }

@@ -32,6 +32,7 @@ struct ArenaOptions {
     std::optional<std::string> csvFile;
     std::optional<std::string> jsonFile;
     std::optional<std::string> plotFile;
+    std::optional<std::string> htmlFile; // the report to publish
 
     bool allowSkipped = false; // a brain file that cannot play is left out rather than an error
     HostingOptions hosting;

@@ -1,6 +1,7 @@
 #include "arena/ArenaProgram.h"
 
 #include "arena/ArenaRunner.h"
+#include "arena/HtmlReport.h"
 #include "arena/ResultFiles.h"
 #include "arena/Statistics.h"
 #include "arena/SurvivalPlot.h"
@@ -60,6 +61,7 @@ private:
     Output m_csv { &m_options.csvFile, nullptr };
     Output m_json { &m_options.jsonFile, nullptr };
     Output m_plot { &m_options.plotFile, nullptr };
+    Output m_html { &m_options.htmlFile, nullptr };
     bool m_progressShown = false;
     Clock::time_point m_started = Clock::now();
     Interrupt m_interrupt = Interrupt::None;
@@ -67,7 +69,7 @@ private:
 
 bool Program::openOutputs()
 {
-    for (Output* output : { &m_csv, &m_json, &m_plot }) {
+    for (Output* output : { &m_csv, &m_json, &m_plot, &m_html }) {
         if (!*output->path || **output->path == "-")
             continue;
         output->file = std::make_unique<ReplacementFile>();
@@ -110,12 +112,12 @@ bool Program::writeOutputs(const ArenaResults& results)
         plot.assign(png.begin(), png.end());
     }
     if (!writeOutput(m_csv, csvText(results)) || !writeOutput(m_json, jsonText(results, summary))
-        || !writeOutput(m_plot, plot))
+        || !writeOutput(m_plot, plot) || !writeOutput(m_html, htmlReport(results, summary)))
         return false;
     // The summary is for people; when a file goes to standard output it must not
     // mix with it.
     bool outputTaken = false;
-    for (const Output* output : { &m_csv, &m_json, &m_plot })
+    for (const Output* output : { &m_csv, &m_json, &m_plot, &m_html })
         outputTaken = outputTaken || (*output->path && **output->path == "-");
     std::string text = summaryText(results, summary);
     std::fputs(text.c_str(), outputTaken ? m_errors : m_output);

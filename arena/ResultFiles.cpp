@@ -43,10 +43,10 @@ Json rounded(const std::optional<double>& value, int places)
 std::string csvText(const ArenaResults& results)
 {
     const ArenaSetup& setup = results.setup;
-    std::string text = "seed,brain,last_human_fell,humans_at_end,outcome,culprit,detail,replay\n";
+    std::string text = "seed,brain,last_human_fell,humans_at_end,score,outcome,culprit,detail,replay\n";
     // Files of the folder that played no part come first, with why.
     for (const SkippedBrain& skipped : setup.skipped)
-        text += "," + csvField(skipped.fileName) + ",,,skipped,," + csvField(skipped.reason) + ",\n";
+        text += "," + csvField(skipped.fileName) + ",,,,skipped,," + csvField(skipped.reason) + ",\n";
     for (const RunResult& run : results.runs) {
         const std::string replay = csvField(setup.replayCommand(run.seed));
         for (std::size_t b = 0; b < setup.brainNames.size(); ++b) {
@@ -56,10 +56,11 @@ std::string csvText(const ArenaResults& results)
                 const BrainResult& brain = run.brains[b];
                 text += brain.lastHumanFell ? std::to_string(*brain.lastHumanFell) : std::string(survivedWord);
                 text += "," + std::to_string(brain.humansAtEnd);
+                text += "," + std::to_string(brain.score(setup.frames));
                 if (brain.fault)
                     detail = faultText(*brain.fault);
             } else {
-                text += ",";
+                text += ",,";
             }
             text += "," + csvField(outcomeName(run.outcome)) + "," + csvField(run.culprit.value_or("")) + ","
                 + csvField(detail) + "," + replay + "\n";
@@ -98,8 +99,12 @@ std::string jsonText(const ArenaResults& results, const ArenaSummary& summary)
         const BrainSummary& brain = summary.ranking[place];
         ranking.push_back({
             { "rank", place + 1 },
+            { "tier", brain.tier },
             { "brain", brain.name },
             { "finished_runs", brain.finishedRuns },
+            { "mean_score", arena::rounded(brain.score.mean, framePlaces) },
+            { "score_ci95", rounded(brain.score.halfWidth, framePlaces) },
+            { "reached_frame_cap", brain.reachedCap },
             { "mean_survival", arena::rounded(brain.survival.mean, framePlaces) },
             { "survival_ci95", rounded(brain.survival.halfWidth, framePlaces) },
             { "median_survival", arena::rounded(brain.medianSurvival, framePlaces) },
@@ -112,24 +117,35 @@ std::string jsonText(const ArenaResults& results, const ArenaSummary& summary)
             { "timed_out", brain.timedOut },
         });
     }
-    Json comparisons = Json::array();
-    for (const PairedComparison& pair : summary.againstLeader) {
-        comparisons.push_back({
+    auto comparison = [&](const PairedComparison& pair) {
+        return Json {
             { "leader", setup.brainNames[pair.leader] },
             { "other", setup.brainNames[pair.other] },
             { "survival_difference", arena::rounded(pair.survivalDifference.mean, framePlaces) },
             { "survival_difference_ci95", rounded(pair.survivalDifference.halfWidth, framePlaces) },
             { "humans_difference", arena::rounded(pair.humansDifference.mean, humanPlaces) },
             { "humans_difference_ci95", rounded(pair.humansDifference.halfWidth, humanPlaces) },
-        });
-    }
+            { "score_difference", arena::rounded(pair.scoreDifference.mean, framePlaces) },
+            { "score_difference_ci95", rounded(pair.scoreDifference.halfWidth, framePlaces) },
+            { "verdict", verdictName(pair.verdict) },
+        };
+    };
+    Json comparisons = Json::array();
+    for (const PairedComparison& pair : summary.againstLeader)
+        comparisons.push_back(comparison(pair));
+    Json pairs = Json::array();
+    for (const PairedComparison& pair : summary.pairs)
+        pairs.push_back(comparison(pair));
     document["summary"] = {
         { "finished_runs", summary.finishedRuns },
         { "spoiled_runs",
             { { "crashed", summary.crashed }, { "threw", summary.threw }, { "timed_out", summary.timedOut },
                 { "failed", summary.failed }, { "no_brain_named", summary.unknownCulprit } } },
+        { "ranking_rule", rankingRule },
+        { "tier_rule", tierRule },
         { "ranking", ranking },
         { "against_leader", comparisons },
+        { "pairs", pairs },
     };
 
     Json runs = Json::array();
@@ -177,7 +193,7 @@ std::string summaryText(const ArenaResults& results, const ArenaSummary& summary
     line(std::to_string(setup.brainNames.size()) + " brains from '" + setup.brainsFolder + "', " + runs + " of "
         + std::to_string(setup.frames) + " frames; outbreak: " + (outbreak.empty() ? "the defaults" : outbreak));
     line("Survival: the frame at which a brain's last human fell, or " + std::to_string(setup.frames)
-        + " when it had humans left.");
+        + " when it had humans left. Score: survival plus the humans left at the end; it ranks.");
     line("");
 
     std::size_t nameWidth = 5;
@@ -196,12 +212,14 @@ std::string summaryText(const ArenaResults& results, const ArenaSummary& summary
     auto plusMinus = [](const Estimate& estimate, int places) {
         return fixed(estimate.mean, places) + " ± " + (estimate.halfWidth ? fixed(*estimate.halfWidth, places) : "?");
     };
-    line("rank  " + padded("brain", nameWidth, false) + "  runs  " + padded("survival, mean ± 95%", 22, true) + "  "
-        + padded("median", 8, true) + "  outlived all  " + padded("humans at end", 16, true) + "  faults");
+    line("rank  tier  " + padded("brain", nameWidth, false) + "  runs  " + padded("score, mean ± 95%", 20, true) + "  "
+        + padded("survival, mean ± 95%", 22, true) + "  " + padded("median", 8, true) + "  outlived all  "
+        + padded("humans at end", 16, true) + "  faults");
     for (std::size_t place = 0; place < summary.ranking.size(); ++place) {
         const BrainSummary& brain = summary.ranking[place];
-        line(padded(std::to_string(place + 1), 4, true) + "  " + padded(brain.name, nameWidth, false) + "  "
-            + padded(std::to_string(brain.finishedRuns), 4, true) + "  "
+        line(padded(std::to_string(place + 1), 4, true) + "  " + padded(std::to_string(brain.tier), 4, true) + "  "
+            + padded(brain.name, nameWidth, false) + "  " + padded(std::to_string(brain.finishedRuns), 4, true) + "  "
+            + padded(plusMinus(brain.score, framePlaces), 20, true) + "  "
             + padded(plusMinus(brain.survival, framePlaces), 22, true) + "  "
             + padded(fixed(brain.medianSurvival, framePlaces), 8, true) + "  "
             + padded(fixed(100 * brain.outlivedAllShare, 1) + "%", 12, true) + "  "
@@ -218,11 +236,14 @@ std::string summaryText(const ArenaResults& results, const ArenaSummary& summary
                     + (estimate.halfWidth ? fixed(*estimate.halfWidth, places) : "?");
             };
             line(setup.brainNames[pair.leader] + " against " + setup.brainNames[pair.other]
-                + ", run by run: survival " + signedFigure(pair.survivalDifference, framePlaces)
-                + " frames, humans at end " + signedFigure(pair.humansDifference, humanPlaces));
+                + ", run by run: score " + signedFigure(pair.scoreDifference, framePlaces) + " ("
+                + std::string(verdictName(pair.verdict)) + "), survival "
+                + signedFigure(pair.survivalDifference, framePlaces) + " frames, humans at end "
+                + signedFigure(pair.humansDifference, humanPlaces));
         }
         line("(95% intervals of the mean difference over the same seeds; one that holds 0 is no difference these "
-             "runs can tell.)");
+             "runs can tell. Tiers: a brain joins the tier of the brain heading it unless it is worse than that "
+             "brain; --json and --html hold every pair.)");
     }
 
     std::string forfeits;

@@ -44,6 +44,11 @@ struct BrainResult {
     std::int32_t survivalFrames(std::int32_t frames) const { return lastHumanFell ? *lastHumanFell : frames; }
     // Whether it still had humans after `frame`.
     bool aliveAfter(std::int32_t frame) const { return !lastHumanFell || *lastHumanFell > frame; }
+    // What ranks the brains, run by run: the frames its humans lasted, plus the
+    // humans it still had at the last frame. A brain with humans left beats every
+    // brain whose humans all fell; two with humans left are told apart by how many,
+    // two without by how long theirs lasted.
+    std::int64_t score(std::int32_t frames) const { return std::int64_t { survivalFrames(frames) } + humansAtEnd; }
 
     bool operator==(const BrainResult&) const = default;
 };

@@ -58,12 +58,22 @@ double rounded(double value, int places)
     return result == 0 ? 0 : result; // no "-0"
 }
 
+std::string_view verdictName(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Better: return "better";
+    case Verdict::Worse: return "worse";
+    case Verdict::NoDifference: return "no difference";
+    }
+    return "no difference";
+}
+
 ArenaSummary summarize(const ArenaResults& results)
 {
     const ArenaSetup& setup = results.setup;
     const std::size_t brains = setup.brainNames.size();
     ArenaSummary summary;
-    std::vector<std::vector<double>> survival(brains), humans(brains);
+    std::vector<std::vector<double>> survival(brains), humans(brains), scores(brains);
     std::vector<BrainSummary> figures(brains);
     for (std::size_t b = 0; b < brains; ++b) {
         figures[b].brain = b;
@@ -98,6 +108,8 @@ ArenaSummary summarize(const ArenaResults& results)
             const std::int32_t lasted = run.brains[b].survivalFrames(setup.frames);
             survival[b].push_back(lasted);
             humans[b].push_back(run.brains[b].humansAtEnd);
+            scores[b].push_back(static_cast<double>(run.brains[b].score(setup.frames)));
+            figures[b].reachedCap += !run.brains[b].lastHumanFell.has_value();
             figures[b].forfeited += run.brains[b].fault.has_value();
             bool outlived = brains > 1;
             for (std::size_t other = 0; other < brains && other < run.brains.size() && outlived; ++other)
@@ -110,6 +122,7 @@ ArenaSummary summarize(const ArenaResults& results)
         BrainSummary& brain = figures[b];
         brain.finishedRuns = static_cast<std::int64_t>(survival[b].size());
         brain.survival = estimateMean(survival[b]);
+        brain.score = estimateMean(scores[b]);
         brain.medianSurvival = median(survival[b]);
         brain.humansAtEnd = estimateMean(humans[b]);
         brain.outlivedAllShare
@@ -120,26 +133,55 @@ ArenaSummary summarize(const ArenaResults& results)
     summary.ranking = figures;
     std::stable_sort(summary.ranking.begin(), summary.ranking.end(), [](const BrainSummary& a, const BrainSummary& b) {
         auto key = [](const BrainSummary& s) {
-            return std::array<double, 3> { rounded(s.survival.mean, 1), rounded(s.humansAtEnd.mean, 2), s.medianSurvival };
+            return std::array<double, 3> { rounded(s.score.mean, 1), rounded(s.humansAtEnd.mean, 2), s.medianSurvival };
         };
         return key(a) > key(b);
     });
 
-    if (!summary.ranking.empty()) {
-        const std::size_t leader = summary.ranking.front().brain;
-        for (std::size_t place = 1; place < summary.ranking.size(); ++place) {
-            const std::size_t other = summary.ranking[place].brain;
-            std::vector<double> survivalGaps, humanGaps;
-            for (const RunResult& run : results.runs) {
-                if (run.outcome != RunOutcome::Finished || run.brains.size() != brains)
-                    continue;
-                survivalGaps.push_back(static_cast<double>(run.brains[leader].survivalFrames(setup.frames))
-                    - run.brains[other].survivalFrames(setup.frames));
-                humanGaps.push_back(
-                    static_cast<double>(run.brains[leader].humansAtEnd) - run.brains[other].humansAtEnd);
-            }
-            summary.againstLeader.push_back({ leader, other, estimateMean(survivalGaps), estimateMean(humanGaps) });
+    // Every pair on the runs both finished, the better ranked first. The verdict is
+    // read from the interval as the files round it, so that every file tells the same.
+    auto compare = [&](std::size_t leader, std::size_t other) {
+        std::vector<double> survivalGaps, humanGaps, scoreGaps;
+        for (const RunResult& run : results.runs) {
+            if (run.outcome != RunOutcome::Finished || run.brains.size() != brains)
+                continue;
+            const BrainResult& a = run.brains[leader];
+            const BrainResult& b = run.brains[other];
+            survivalGaps.push_back(static_cast<double>(a.survivalFrames(setup.frames)) - b.survivalFrames(setup.frames));
+            humanGaps.push_back(static_cast<double>(a.humansAtEnd) - b.humansAtEnd);
+            scoreGaps.push_back(static_cast<double>(a.score(setup.frames) - b.score(setup.frames)));
         }
+        PairedComparison pair { leader, other, estimateMean(survivalGaps), estimateMean(humanGaps),
+            estimateMean(scoreGaps), Verdict::NoDifference };
+        if (pair.scoreDifference.halfWidth) {
+            const double low = rounded(pair.scoreDifference.mean - *pair.scoreDifference.halfWidth, 1);
+            const double high = rounded(pair.scoreDifference.mean + *pair.scoreDifference.halfWidth, 1);
+            pair.verdict = low > 0 ? Verdict::Better : high < 0 ? Verdict::Worse : Verdict::NoDifference;
+        }
+        return pair;
+    };
+    for (std::size_t first = 0; first < summary.ranking.size(); ++first)
+        for (std::size_t second = first + 1; second < summary.ranking.size(); ++second)
+            summary.pairs.push_back(compare(summary.ranking[first].brain, summary.ranking[second].brain));
+    for (std::size_t place = 1; place < summary.ranking.size(); ++place)
+        summary.againstLeader.push_back(summary.pairs[place - 1]);
+
+    // Tiers, as tierRule says: "no difference" is not transitive, so each brain is
+    // compared with the head of the tier it would join.
+    std::size_t tier = 1;
+    std::size_t head = 0;
+    for (std::size_t place = 0; place < summary.ranking.size(); ++place) {
+        if (place > 0) {
+            const PairedComparison* pair = nullptr;
+            for (const PairedComparison& candidate : summary.pairs)
+                if (candidate.leader == summary.ranking[head].brain && candidate.other == summary.ranking[place].brain)
+                    pair = &candidate;
+            if (pair && pair->verdict == Verdict::Better) {
+                ++tier;
+                head = place;
+            }
+        }
+        summary.ranking[place].tier = tier;
     }
     return summary;
 }

@@ -42,15 +42,15 @@ std::vector<ArenaResults> shardsOf(const ArenaResults& whole, std::int64_t count
 TEST(ResultFiles, CsvHasARowPerRunAndBrainWithItsReplay)
 {
     std::string csv = csvText(sample());
-    EXPECT_EQ(csv.substr(0, csv.find('\n')), "seed,brain,last_human_fell,humans_at_end,outcome,culprit,detail,replay");
-    EXPECT_NE(csv.find("\n7,plain,120,0,finished,,,shamblex-cli --brains brains --board 60x40 --open-arena --seed 7 "
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), "seed,brain,last_human_fell,humans_at_end,score,outcome,culprit,detail,replay");
+    EXPECT_NE(csv.find("\n7,plain,120,0,120,finished,,,shamblex-cli --brains brains --board 60x40 --open-arena --seed 7 "
                        "--frames 300\n"),
         std::string::npos)
         << csv;
-    EXPECT_NE(csv.find("\n7,\"with, comma \"\"and quote\"\"\",survived,4,finished,"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\n8,plain,,,threw,\"with, comma \"\"and quote\"\"\",what went wrong,"), std::string::npos)
+    EXPECT_NE(csv.find("\n7,\"with, comma \"\"and quote\"\"\",survived,4,304,finished,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n8,plain,,,,threw,\"with, comma \"\"and quote\"\"\",what went wrong,"), std::string::npos)
         << csv;
-    EXPECT_NE(csv.find("\n10,plain,,,timed out,,what went wrong,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n10,plain,,,,timed out,,what went wrong,"), std::string::npos) << csv;
 }
 
 TEST(ResultFiles, JsonReadsBackAsTheResultsItWasWrittenFrom)

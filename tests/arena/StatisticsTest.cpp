@@ -102,3 +102,33 @@ TEST(Summary, RanksBrainsCountsWhoOutlivedEveryoneAndBlamesSpoiledRuns)
     ASSERT_TRUE(pair.survivalDifference.halfWidth);
     EXPECT_NEAR(*pair.survivalDifference.halfWidth, 12.7062 * std::sqrt(1250.0) / std::sqrt(2.0), 1e-3);
 }
+
+TEST(Summary, HumansLeftAtTheCapSeparateBrainsAndTiersFollowTheHeadOfEachTier)
+{
+    // a and b reach the cap every run, a with more humans; c loses its humans late,
+    // d early. a beats b run by run by a little; b and c cannot be told apart; c
+    // is clearly worse than a. d is clearly worse than everything.
+    ResultsBuilder arena({ "d", "c", "b", "a" }, 100);
+    arena.finished(1, { { 10, 0 }, { survived, 2 }, { survived, 3 }, { survived, 6 } })
+        .finished(2, { { 12, 0 }, { 99, 0 }, { survived, 1 }, { survived, 4 } })
+        .finished(3, { { 11, 0 }, { survived, 5 }, { survived, 2 }, { survived, 5 } })
+        .finished(4, { { 9, 0 }, { 98, 0 }, { survived, 2 }, { survived, 4 } });
+    ArenaSummary summary = summarize(arena.results);
+
+    std::vector<std::string> order;
+    std::vector<std::size_t> tiers;
+    for (const BrainSummary& brain : summary.ranking) {
+        order.push_back(brain.name);
+        tiers.push_back(brain.tier);
+    }
+    EXPECT_EQ(order, (std::vector<std::string> { "a", "b", "c", "d" })) << "humans at the cap rank a over b";
+    EXPECT_DOUBLE_EQ(summary.ranking[0].score.mean, 104.75);
+    EXPECT_EQ(summary.ranking[2].reachedCap, 2);
+    // a against b: +3, +3, +3, +2, better, so b heads tier 2. b against c: +1, +2,
+    // -3, +4, no difference, so c joins tier 2 although a beats it (+4, +5, 0, +6);
+    // d is worse than b by far and heads tier 3.
+    EXPECT_EQ(tiers, (std::vector<std::size_t> { 1, 2, 2, 3 }));
+    ASSERT_EQ(summary.pairs.size(), 6u);
+    EXPECT_EQ(summary.pairs[0].verdict, Verdict::Better) << "a against b";
+    EXPECT_EQ(summary.pairs[3].verdict, Verdict::NoDifference) << "b against c";
+}

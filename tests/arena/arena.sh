@@ -70,19 +70,19 @@ arena_files() { # PREFIX ARGS...
     prefix="$1"
     shift
     play --brains two $outbreak --runs 8 --frames 300 "$@" --csv "$prefix.csv" --json "$prefix.json" \
-        --plot "$prefix.png" >"$prefix.txt" 2>"$prefix.err" || fail "arena $*: $(cat "$prefix.err")"
+        --plot "$prefix.png" --html "$prefix.html" >"$prefix.txt" 2>"$prefix.err" || fail "arena $*: $(cat "$prefix.err")"
 }
 arena_files one --jobs 1
 arena_files many --jobs 3
-for file in csv json png txt; do same one.$file many.$file "--jobs 1 against --jobs 3"; done
+for file in csv json png txt html; do same one.$file many.$file "--jobs 1 against --jobs 3"; done
 if command -v parallel >/dev/null; then
     export arena wine_prefix outbreak
     parallel --will-cite "cd '$work' && ${wine_prefix:+WINEPREFIX='$wine_prefix' WINEDEBUG=-all wine} '$arena' \
         --brains two $outbreak --runs 8 --frames 300 --shard {}/4 --json shard{}.json >/dev/null 2>shard{}.err" ::: 1 2 3 4 \
         || fail "a shard failed: $(cat shard*.err)"
     play --merge shard3.json shard1.json shard4.json shard2.json --csv merged.csv --json merged.json \
-        --plot merged.png >merged.txt 2>merged.err || fail "the merge failed: $(cat merged.err)"
-    for file in csv json png txt; do same one.$file merged.$file "one machine against four shards"; done
+        --plot merged.png --html merged.html >merged.txt 2>merged.err || fail "the merge failed: $(cat merged.err)"
+    for file in csv json png txt html; do same one.$file merged.$file "one machine against four shards"; done
     play --merge shard1.json shard2.json shard4.json >/dev/null 2>missing.err
     [ $? = 1 ] && grep -q "shard 3/4 is missing" missing.err || fail "a missing shard was not refused"
 else
