@@ -12,12 +12,13 @@ set -eu
 # hostile brain must not reach.
 # Windows: the mingw-w64 cross compilers, and Wine to run what they build.
 # Packages: help2man for the manual pages, dpkg-dev and lintian for the Debian
-# package, NSIS for the Windows installer.
+# package, NSIS for the Windows installer; headless Chromium reads the arena's
+# web report.
 packages="cmake make g++ pkg-config libgtest-dev libbenchmark-dev libstb-dev libsdl2-dev libx11-dev libxext-dev
     libx11-xcb-dev libxcb-shm0-dev
     nlohmann-json3-dev libseccomp-dev clang libc++-dev libc++abi-dev
     xvfb xdotool imagemagick x11-apps x11-utils ffmpeg parallel netcat-openbsd procps mingw-w64 wine wine64
-    help2man dpkg-dev file lintian nsis"
+    help2man dpkg-dev file lintian nsis chromium"
 
 missing=""
 for package in $packages; do
