@@ -48,13 +48,7 @@ Runs a Shamblex outbreak without a window and writes what happened.
     table.value({ "--frames" }, "N", "frame steps after the script (1000)", count(options.frames, 0));
     table.value({ "--pin-serial" }, "N",
         "pin the being that holds serial N at the first frame step:\nits label and an outline follow it in the pictures",
-        [&](std::string_view value) {
-            auto serial = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
-            if (!serial)
-                return Refusal(OptionTable::notA(value, "a number from 0 to 4294967295"));
-            options.pinSerial = static_cast<std::uint32_t>(*serial);
-            return Refusal();
-        });
+        readUnsigned32(options.pinSerial));
 
     table.section("Output (FILE \"-\" is standard output)");
     table.value({ "--stats" }, "FILE", "frame,zombies,humans after every frame step", file(options.statsFile));
@@ -98,13 +92,7 @@ Runs a Shamblex outbreak without a window and writes what happened.
         file(options.traceFile));
     table.value({ "--trace-serial" }, "N",
         "trace only the being that holds serial N at the first frame\nstep, wherever it goes",
-        [&](std::string_view value) {
-            auto serial = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
-            if (!serial)
-                return Refusal(OptionTable::notA(value, "a number from 0 to 4294967295"));
-            options.traceSerial = static_cast<std::uint32_t>(*serial);
-            return Refusal();
-        });
+        readUnsigned32(options.traceSerial));
 
     table.section("Brains (a run with brains plays them in a sandboxed worker process)");
     addHostingOptions(table, options.hosting);

@@ -83,15 +83,20 @@ void addBrainsOption(OptionTable& table, SettingsOptions& options, std::string n
         });
 }
 
+std::function<std::optional<std::string>(std::string_view)> readUnsigned32(std::optional<std::uint32_t>& target)
+{
+    return [&target](std::string_view value) {
+        auto number = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
+        if (!number)
+            return OptionTable::Refusal(OptionTable::notA(value, "a number from 0 to 4294967295"));
+        target = static_cast<std::uint32_t>(*number);
+        return OptionTable::Refusal();
+    };
+}
+
 void addSeedOption(OptionTable& table, SettingsOptions& options)
 {
-    table.value({ "--seed" }, "N", "start the random generator from state N (1)", [&](std::string_view value) {
-        auto seed = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
-        if (!seed)
-            return OptionTable::Refusal(OptionTable::notA(value, "a number from 0 to 4294967295"));
-        options.seed = static_cast<std::uint32_t>(*seed);
-        return OptionTable::Refusal();
-    });
+    table.value({ "--seed" }, "N", "start the random generator from state N (1)", readUnsigned32(options.seed));
 }
 
 void addSettingsOptions(OptionTable& table, SettingsOptions& options)

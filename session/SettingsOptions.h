@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -48,6 +49,9 @@ void addBrainsOption(OptionTable&, SettingsOptions&, std::string note = {});
 void addSeedOption(OptionTable&, SettingsOptions&);
 // All three, as the runner and the arena's runs read them.
 void addSettingsOptions(OptionTable&, SettingsOptions&);
+
+// A reader of a number from 0 to 4294967295 (a seed, a serial) into `target`.
+std::function<std::optional<std::string>(std::string_view)> readUnsigned32(std::optional<std::uint32_t>& target);
 
 // "'value'", the way error messages quote what was given.
 std::string quoted(std::string_view);

@@ -107,13 +107,7 @@ A zombie outbreak on a city grid, as a window or a screen saver.
         [&] { options.showFrameRate = true; });
     table.value({ "--pin-serial" }, "N",
         "pin the being that holds serial N at the first frame step, as a\nmiddle click on it does",
-        [&](std::string_view value) {
-            auto serial = parseUnsigned(value, std::numeric_limits<std::uint32_t>::max());
-            if (!serial)
-                return Refusal(quoted(value) + " is not a number from 0 to 4294967295");
-            options.start.pinSerial = static_cast<std::uint32_t>(*serial);
-            return Refusal();
-        });
+        readUnsigned32(options.start.pinSerial));
 
     table.section("Brains");
     addHostingOptions(table, options.hosting);
