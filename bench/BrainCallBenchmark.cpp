@@ -5,7 +5,12 @@
 // and back, which every call needs, guarded or not.
 #include "brains/BrainRegistry.h"
 #include "brains/MindRecord.h"
+#include "cli/BrainTrace.h"
+#include "cli/RunPlay.h"
 #include "hosting/PlatformLibraryLoader.h"
+#include "sim/Random.h"
+#include "sim/Settings.h"
+#include "sim/Simulation.h"
 
 #include <benchmark/benchmark.h>
 
@@ -66,7 +71,47 @@ void guardedCall(benchmark::State& state)
     }
 }
 
+// A trace's lines go nowhere: what is measured is making them.
+struct CountingSink final : cli::RunSink {
+    std::size_t bytes = 0;
+    void write(cli::OutputSlot, std::string_view text) override { bytes += text.size(); }
+    void videoFrame(const Bitmap&) override { }
+    void report(const std::string&) override { }
+    bool stopRequested() override { return false; }
+};
+
+// The same guarded call under --trace (every call written) or --trace-serial (the
+// registry asks the trace about every call; this being is not the one followed).
+void tracedCall(benchmark::State& state)
+{
+    const bool oneSerial = state.range(0) != 0;
+    BrainRegistry registry(makePlatformLibraryLoader());
+    registry.enterBrain("walker", walkWhereYouLook);
+    Settings settings;
+    Random random;
+    Simulation simulation(settings, random, registry);
+    CountingSink sink;
+    cli::BrainTrace trace(sink, &simulation, oneSerial ? std::optional<std::uint32_t>(7) : std::nullopt);
+    registry.setTracer(&trace);
+    const int slot = registry.findBrain("walker");
+    BeingMind mind;
+    std::uint32_t call = 0;
+    for (auto _ : state) {
+        ++call;
+        refresh(mind.sightAhead, call);
+        refresh(mind.sightLeft, call);
+        refresh(mind.sightRight, call);
+        registry.callBrain(slot, mind, { 1 + static_cast<std::int32_t>(call / 1000), call % 1000 });
+        if (call % 1000 == 0)
+            trace.flush();
+        benchmark::DoNotOptimize(mind.moveDirection);
+    }
+    benchmark::DoNotOptimize(sink.bytes);
+}
+
 }
 
 BENCHMARK(plainCall)->Name("BrainCall/plain");
 BENCHMARK(guardedCall)->Name("BrainCall/guarded");
+BENCHMARK(tracedCall)->Name("BrainCall/guarded_trace_serial_other_being")->Arg(1);
+BENCHMARK(tracedCall)->Name("BrainCall/guarded_trace_every_call")->Arg(0);
