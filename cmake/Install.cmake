@@ -29,7 +29,7 @@ install(TARGETS ${SHAMBLEX_SHIPPED_BRAINS} LIBRARY DESTINATION ${SHAMBLEX_BRAINS
 # the script that spreads an arena over a Slurm cluster.
 install(FILES ${PROJECT_SOURCE_DIR}/docs/brains.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/brain-template DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
-install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/arena-slurm.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/shamblex)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/arena-slurm.sh DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 if(WIN32)
     install(TARGETS shamblex_scr shamblex-cli shamblex-arena RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -87,27 +87,30 @@ install(FILES ${desktop_out}/shamblex.desktop DESTINATION ${CMAKE_INSTALL_DATADI
 find_program(SHAMBLEX_HELP2MAN help2man)
 if(SHAMBLEX_HELP2MAN)
     set(man_pages)
-    foreach(entry "shamblex|a zombie outbreak on a city grid, as a window or a screen saver"
-                  "shamblex-cli|run a Shamblex outbreak without a window and write what happened"
-                  "shamblex-arena|play Shamblex brains against each other over many seeds")
+    # The saver is a screen saver, section 6 like the other hacks; the tools are
+    # commands, section 1.
+    foreach(entry "shamblex|6|a zombie outbreak on a city grid, as a window or a screen saver"
+                  "shamblex-cli|1|run a Shamblex outbreak without a window and write what happened"
+                  "shamblex-arena|1|play Shamblex brains against each other over many seeds")
         string(REPLACE "|" ";" entry "${entry}")
         list(GET entry 0 program)
-        list(GET entry 1 summary)
-        set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
+        list(GET entry 1 section)
+        list(GET entry 2 summary)
+        set(page ${PROJECT_BINARY_DIR}/man/${program}.${section})
         # Compressed, without a name or time inside, as distributions ship them.
         add_custom_command(OUTPUT ${page}.gz
             COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
-                    ${SHAMBLEX_HELP2MAN} --no-info --no-discard-stderr --section=1 --name=${summary}
+                    ${SHAMBLEX_HELP2MAN} --no-info --no-discard-stderr --section=${section} --name=${summary}
                     --output=${page} $<TARGET_FILE:${program}>
             COMMAND gzip -9nf ${page}
             DEPENDS ${program}
             COMMENT "Writing the manual page of ${program}"
             VERBATIM)
         list(APPEND man_pages ${page}.gz)
+        install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
     endforeach()
     add_custom_target(man_pages ALL DEPENDS ${man_pages})
-    install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
     message(STATUS "help2man was not found: the manual pages are not made (Debian package help2man)")
 endif()
@@ -123,3 +126,6 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
 add_custom_target(package_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# What lintian says of the brains and why it does not apply (see the file).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+    RENAME shamblex)

@@ -12,6 +12,8 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY Shamblex)
 # The programs and brains go in without their debugging information.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+# The values below reach the generators as written here (no second unescaping).
+set(CPACK_VERBATIM_VARIABLES ON)
 
 if(WIN32)
     set(CPACK_GENERATOR NSIS)
@@ -23,6 +25,29 @@ if(WIN32)
     # A 64-bit installer for 64-bit programs: it runs where they run (no 32-bit
     # layer needed) and writes the uninstall entry in the 64-bit registry.
     set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+    # The installer offers to make Shamblex the screen saver (yes when silent: the
+    # saver is what it installs), keeping the one that was set; the uninstaller puts
+    # that one back if Shamblex is still the screen saver then.
+    set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
+  MessageBox MB_YESNO|MB_ICONQUESTION 'Make Shamblex your screen saver?' /SD IDYES IDNO shamblex_keep_saver
+  ReadRegStr $0 HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE'
+  WriteRegStr HKCU 'Software\\Shamblex' 'PreviousScreenSaver' $0
+  WriteRegStr HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE' '$INSTDIR\\bin\\shamblex.scr'
+  WriteRegStr HKCU 'Control Panel\\Desktop' 'ScreenSaveActive' '1'
+shamblex_keep_saver:
+")
+    set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
+  ReadRegStr $0 HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE'
+  StrCmp $0 '$INSTDIR\\bin\\shamblex.scr' 0 shamblex_saver_done
+  ReadRegStr $1 HKCU 'Software\\Shamblex' 'PreviousScreenSaver'
+  StrCmp $1 '' 0 shamblex_saver_back
+  DeleteRegValue HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE'
+  Goto shamblex_saver_done
+shamblex_saver_back:
+  WriteRegStr HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE' $1
+shamblex_saver_done:
+  DeleteRegKey HKCU 'Software\\Shamblex'
+")
 else()
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -45,6 +45,19 @@ A zombie outbreak on a city grid, as a window or a screen saver.
             },
         .missing = "a window id" });
 
+    // What XScreenSaver may pass any hack: a hack that exits on one leaves the
+    // screen blank, so they are taken and have no effect here (the saver draws
+    // through the window's own visual and colormap, and paces itself).
+    table.text("  -install, -visual V, -pair, -delay N\n"
+               "                       XScreenSaver's hack options: accepted, no effect\n");
+    for (std::string_view name : { "-install", "-pair" })
+        table.add({ .names = { name }, .read = [](std::string_view) { return Refusal(); }, .hidden = true });
+    for (std::string_view name : { "-visual", "-delay" })
+        table.add({ .names = { name },
+            .takes = OptionTable::Takes::Value,
+            .read = [](std::string_view) { return Refusal(); },
+            .hidden = true });
+
     table.section("The outbreak");
     addOutbreakOptions(table, settings);
     table.value({ "--board-side" }, "N", "a board of N x N cells", [&](std::string_view value) {

@@ -4,7 +4,7 @@
 # arguments, and two sliders moved to their small ends so that an outbreak ends
 # soon), and the hack runs in a window under Xvfb. The installed brains must play
 # (their lines in the status band), and a finished outbreak must start again. The
-# hack takes XScreenSaver's -fps; every outbreak has a fresh seed, said on standard
+# hack takes XScreenSaver's -fps, -install, -visual, -pair and -delay; every outbreak has a fresh seed, said on standard
 # error and kept in the saver's log; two full-screen savers started with
 # --seed random play different seeds.
 #   installed_hack_e2e.sh BUILD_FOLDER SCREEN_READER
@@ -40,7 +40,7 @@ slider() { # ID VALUE: the slider's arg with the value in place of %
 }
 case "$fixed" in *--root*) ;; *) fail "the XML's command has no --root: $fixed" ;; esac
 # The file chooser gives a brain file: its folder is played.
-moved="$(slider beings 100) $(slider boardside 50) -fps --brains $work/prefix/lib/shamblex/brains/$first_brain.dll"
+moved="$(slider beings 100) $(slider boardside 50) -fps -install -visual default -pair -delay 10000 --brains $work/prefix/lib/shamblex/brains/$first_brain.dll"
 export XDG_STATE_HOME="$work/state"
 
 start_display 1024x768

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The Windows installer: made by CPack with NSIS from the build, it installs
-# silently (/S) into the folder given, what it put there runs (--version, and an
-# outbreak played by the installed brains), and its uninstaller, run silently and
-# waited for (_?=), removes every file again.
+# silently (/S) into the folder given and makes Shamblex the screen saver, what it
+# put there runs (--version, and an outbreak played by the installed brains), and
+# its uninstaller, run silently and waited for (_?=), removes every file again and
+# puts back the screen saver that was set before.
 #   windows_installer.sh BUILD_FOLDER PREFIX VERSION
 set -u
 build="$1"
@@ -20,7 +21,14 @@ installer="$work/out/shamblex-$version-win64.exe"
 folder="shamblex-installer-test-$$"
 target="$WINEPREFIX/drive_c/$folder"
 trap 'rm -rf "$work" "$target"' EXIT
+saver_value() { # the screen saver Windows starts, as the registry holds it
+    wine reg query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE 2>/dev/null </dev/null | tr -d '\r' \
+        | sed -n 's/.*SCRNSAVE.EXE *REG_SZ *//p'
+}
+wine reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /t REG_SZ /d 'C:\windows\system32\before.scr' /f \
+    </dev/null >/dev/null 2>&1 || fail "cannot set a screen saver to begin with"
 wine "$installer" /S "/D=C:\\$folder" </dev/null >/dev/null 2>&1 || fail "the installer failed"
+[ "$(saver_value)" = "C:\\$folder\\bin\\shamblex.scr" ] || fail "Shamblex is not the screen saver: '$(saver_value)'"
 for file in bin/shamblex.scr bin/shamblex-cli.exe bin/shamblex-arena.exe lib/shamblex/brains/baseline.dll \
     lib/shamblex/brains/lookout.dll lib/shamblex/brains/wanderwit.dll include/shamblex/brains/BrainRecord.h \
     lib/cmake/Shamblex/ShamblexConfig.cmake share/doc/shamblex/README-windows.txt Uninstall.exe; do
@@ -38,4 +46,5 @@ wine "C:\\$folder\\Uninstall.exe" /S "_?=C:\\$folder" </dev/null >/dev/null 2>&1
 # Run in place, the uninstaller cannot remove itself; everything else must go.
 left=$(cd "$target" && find . -mindepth 1 ! -name Uninstall.exe | head -n 5)
 [ -z "$left" ] || fail "the uninstaller left: $left"
+[ "$(saver_value)" = 'C:\windows\system32\before.scr' ] || fail "the screen saver set before is not back: '$(saver_value)'"
 finish windows_installer
