@@ -1,9 +1,10 @@
 # Installation: the programs, the shipped brains, the brain kit (the record header
 # and a CMake package with shamblex_add_brain), and on Linux the files that make the
 # program an XScreenSaver hack and a MATE or Xfce screen saver.
-# The documentation folder is named after the program, as a distribution names it.
-set(CMAKE_INSTALL_DOCDIR share/doc/shamblex CACHE PATH "Documentation")
 include(GNUInstallDirs)
+# The documentation folder is named after the package, as a distribution names it
+# (GNUInstallDirs would name it after the project, "Shamblex").
+set(SHAMBLEX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/shamblex)
 include(CMakePackageConfigHelpers)
 
 # The brain kit: find_package(Shamblex) gives shamblex_add_brain(NAME sources...).
@@ -27,13 +28,13 @@ install(TARGETS ${SHAMBLEX_SHIPPED_BRAINS} LIBRARY DESTINATION ${SHAMBLEX_BRAINS
 
 # For brain authors and tournament organisers: the guide, the brain template and
 # the script that spreads an arena over a Slurm cluster.
-install(FILES ${PROJECT_SOURCE_DIR}/docs/brains.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/brain-template DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
-install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/arena-slurm.sh DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/brains.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${SHAMBLEX_DOC_DIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/brain-template DESTINATION ${SHAMBLEX_DOC_DIR}/examples)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/arena-slurm.sh DESTINATION ${SHAMBLEX_DOC_DIR}/examples)
 
 if(WIN32)
     install(TARGETS shamblex_scr shamblex-cli shamblex-arena RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${PROJECT_SOURCE_DIR}/shell/windows/README-windows.txt DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/shell/windows/README-windows.txt DESTINATION ${SHAMBLEX_DOC_DIR})
     # The Windows release: shamblex-windows.zip with the saver, the shipped brains,
     # the runner and the arena, the brain header and a short text on installing and brains. The
     # programs go in without their debugging information.
@@ -125,7 +126,7 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
     VERBATIM)
 add_custom_target(package_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
-    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    DESTINATION ${SHAMBLEX_DOC_DIR})
 # What lintian says of the brains and why it does not apply (see the file).
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
     RENAME shamblex)
