@@ -105,10 +105,14 @@ attack() {
     nothing_outside_changed "$what"
 }
 
-named() { # WHEN: the name of the brain in the line: its file while it loads
-    # (On Windows a thread started while the library loads runs once it has loaded.)
-    if [ "$1" = startup ] && ! { [ -n "$wine_prefix" ] && [ "$name" = thread_crash ]; }; then
-        echo "hostile.dll"
+named() { # WHEN: the name of the brain in the line (a pattern): its file while it loads
+    # On Windows a thread started while the library loads usually runs once it has
+    # loaded, and then crashes in the brain's name; under load Wine may run it while
+    # the library still loads, and then the crash is the file's. Either names it.
+    if [ "$1" = startup ] && [ -n "$wine_prefix" ] && [ "$name" = thread_crash ]; then
+        echo 'hostile\(\.dll\)\{0,1\}'
+    elif [ "$1" = startup ]; then
+        echo "hostile\.dll"
     else
         echo "hostile"
     fi
