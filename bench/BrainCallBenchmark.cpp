@@ -54,10 +54,10 @@ void plainCall(benchmark::State& state)
     }
 }
 
-void guardedCall(benchmark::State& state)
+// Calls the registry's "walker" for one being again and again, in ever later frames,
+// as a run does; with a trace, flushed once a thousand calls.
+void callRepeatedly(benchmark::State& state, BrainRegistry& registry, cli::BrainTrace* trace)
 {
-    BrainRegistry registry(makePlatformLibraryLoader());
-    registry.enterBrain("walker", walkWhereYouLook);
     const int slot = registry.findBrain("walker");
     BeingMind mind;
     std::uint32_t call = 0;
@@ -66,9 +66,18 @@ void guardedCall(benchmark::State& state)
         refresh(mind.sightAhead, call);
         refresh(mind.sightLeft, call);
         refresh(mind.sightRight, call);
-        registry.callBrain(slot, mind, { 1, 0 });
+        registry.callBrain(slot, mind, { 1 + static_cast<std::int32_t>(call / 1000), call % 1000 });
+        if (trace && call % 1000 == 0)
+            trace->flush();
         benchmark::DoNotOptimize(mind.moveDirection);
     }
+}
+
+void guardedCall(benchmark::State& state)
+{
+    BrainRegistry registry(makePlatformLibraryLoader());
+    registry.enterBrain("walker", walkWhereYouLook);
+    callRepeatedly(state, registry, nullptr);
 }
 
 // A trace's lines go nowhere: what is measured is making them.
@@ -93,19 +102,7 @@ void tracedCall(benchmark::State& state)
     CountingSink sink;
     cli::BrainTrace trace(sink, &simulation, oneSerial ? std::optional<std::uint32_t>(7) : std::nullopt);
     registry.setTracer(&trace);
-    const int slot = registry.findBrain("walker");
-    BeingMind mind;
-    std::uint32_t call = 0;
-    for (auto _ : state) {
-        ++call;
-        refresh(mind.sightAhead, call);
-        refresh(mind.sightLeft, call);
-        refresh(mind.sightRight, call);
-        registry.callBrain(slot, mind, { 1 + static_cast<std::int32_t>(call / 1000), call % 1000 });
-        if (call % 1000 == 0)
-            trace.flush();
-        benchmark::DoNotOptimize(mind.moveDirection);
-    }
+    callRepeatedly(state, registry, &trace);
     benchmark::DoNotOptimize(sink.bytes);
 }
 

@@ -20,9 +20,12 @@ ProgressLine::ProgressLine(std::FILE* errors, std::int64_t total, bool shown)
 {
 }
 
-void ProgressLine::update(std::int64_t steps, Clock::time_point now)
+void ProgressLine::update(std::int64_t steps)
 {
-    if (!m_shown || now - m_start < quietStart || (m_drawn && now - m_lastDrawn < redrawEvery))
+    if (!m_shown)
+        return;
+    const Clock::time_point now = Clock::now();
+    if (now - m_start < quietStart || (m_drawn && now - m_lastDrawn < redrawEvery))
         return;
     // A script's fast-forward keys may run more steps than were counted.
     const std::int64_t total = std::max(m_total, steps);

@@ -58,10 +58,16 @@ private:
     VideoOutput m_video;
 };
 
+// The file of each output slot, in slot order.
+std::array<const std::optional<std::string>*, outputSlotCount> slotFiles(const RunOptions& options)
+{
+    return { &options.statsFile, &options.dumpFile, &options.boardDumpFile, &options.pngFile, &options.traceFile,
+        &options.brainStatsFile };
+}
+
 bool RunFiles::open()
 {
-    const std::optional<std::string>* paths[outputSlotCount] = { &m_options.statsFile, &m_options.dumpFile,
-        &m_options.boardDumpFile, &m_options.pngFile, &m_options.traceFile, &m_options.brainStatsFile };
+    const auto paths = slotFiles(m_options);
     for (std::size_t slot = 0; slot < outputSlotCount; ++slot) {
         if (!*paths[slot])
             continue;
@@ -137,10 +143,8 @@ ProgressLine progressLine(const RunOptions& options, std::FILE* output, std::FIL
     for (const ScriptCommand& command : options.script)
         if (command.kind == ScriptCommand::Kind::Step)
             steps += command.count;
-    const std::optional<std::string>* outputs[] = { &options.statsFile, &options.dumpFile, &options.boardDumpFile,
-        &options.pngFile, &options.videoFile, &options.traceFile, &options.brainStatsFile };
-    bool toStandardOutput = false;
-    for (const auto* path : outputs)
+    bool toStandardOutput = options.videoFile == "-";
+    for (const auto* path : slotFiles(options))
         toStandardOutput = toStandardOutput || (*path && **path == "-");
     return ProgressLine(errors, steps, isTerminal(errors) && !(toStandardOutput && isTerminal(output)));
 }

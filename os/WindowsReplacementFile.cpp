@@ -11,6 +11,25 @@
 
 namespace shamblex {
 
+namespace {
+
+// A C stream over the handle, which it then owns; null (and the handle closed) when
+// it cannot be made.
+std::FILE* streamOver(HANDLE handle)
+{
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY | _O_WRONLY);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* stream = _fdopen(descriptor, "wb");
+    if (!stream)
+        _close(descriptor);
+    return stream;
+}
+
+}
+
 ReplacementFile::~ReplacementFile()
 {
     discard();
@@ -30,15 +49,9 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (existing != INVALID_HANDLE_VALUE) {
         if (GetFileType(existing) != FILE_TYPE_DISK) {
-            int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(existing), _O_BINARY | _O_WRONLY);
-            m_stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
-            if (!m_stream) {
-                if (descriptor >= 0)
-                    _close(descriptor);
-                else
-                    CloseHandle(existing);
+            m_stream = streamOver(existing);
+            if (!m_stream)
                 return "cannot open a stream";
-            }
             m_path = m_final = path;
             m_through = true;
             return std::nullopt;
@@ -63,13 +76,8 @@ std::optional<std::string> ReplacementFile::open(const std::string& path)
                 continue;
             return windowsErrorText(code);
         }
-        int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | _O_WRONLY);
-        m_stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+        m_stream = streamOver(file);
         if (!m_stream) {
-            if (descriptor >= 0)
-                _close(descriptor);
-            else
-                CloseHandle(file);
             DeleteFileA(temporary.c_str());
             return "cannot open a stream";
         }
