@@ -28,7 +28,7 @@ std::optional<std::optional<std::int32_t>> readOptional(WireReader& in)
 
 void writeState(WireWriter& out, const SaverState& state)
 {
-    out.i32(state.timerPeriod).u8(state.outbreakOver).u8(state.helpShown).i32(state.frameNumber).u32(state.beings).i32(state.humans);
+    out.i32(state.timerPeriod).u8(state.outbreakOver).u8(state.helpShown).u8(state.lastTickDrewNothing).i32(state.frameNumber).u32(state.beings).i32(state.humans);
     out.bytes(state.settings.toBytes());
 }
 
@@ -38,6 +38,7 @@ std::optional<SaverState> readState(WireReader& in)
     auto period = in.within(in.i32(), 1, 1000);
     auto over = in.within(in.u8(), std::uint8_t { 0 }, std::uint8_t { 1 });
     auto help = in.within(in.u8(), std::uint8_t { 0 }, std::uint8_t { 1 });
+    auto drewNothing = in.within(in.u8(), std::uint8_t { 0 }, std::uint8_t { 1 });
     auto frame = in.within(in.i32(), 0, std::numeric_limits<std::int32_t>::max());
     auto beings = in.u32();
     auto humans = in.within(in.i32(), 0, std::numeric_limits<std::int32_t>::max());
@@ -53,6 +54,7 @@ std::optional<SaverState> readState(WireReader& in)
     state.timerPeriod = *period;
     state.outbreakOver = *over;
     state.helpShown = *help;
+    state.lastTickDrewNothing = *drewNothing;
     state.frameNumber = *frame;
     state.beings = *beings;
     state.humans = *humans;

@@ -71,6 +71,7 @@ struct SaverState {
     std::int32_t timerPeriod = 5;
     bool outbreakOver = false;
     bool helpShown = false;
+    bool lastTickDrewNothing = false;
     std::int32_t frameNumber = 0;
     std::uint32_t beings = 0;
     std::int32_t humans = 0;

@@ -20,6 +20,7 @@ SaverState stateOf(const SaverSession& session)
     state.timerPeriod = session.timerPeriod();
     state.outbreakOver = session.outbreakOver();
     state.helpShown = session.helpShown();
+    state.lastTickDrewNothing = session.lastTickDrewNothing();
     state.frameNumber = session.simulation().frameNumber();
     state.beings = static_cast<std::uint32_t>(session.simulation().population().size());
     state.humans = session.humanCount();

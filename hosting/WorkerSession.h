@@ -63,6 +63,7 @@ public:
     bool outbreakOver() const override { return m_state.outbreakOver; }
     std::int32_t humanCount() const override { return m_state.humans; }
     std::int32_t frameNumber() const override { return m_state.frameNumber; }
+    bool lastTickDrewNothing() const override { return m_state.lastTickDrewNothing && m_ticksDue == 0; }
     void newOutbreak(std::optional<std::uint32_t> seed) override;
     void setNotice(std::string notice) override;
     int timerPeriod() const override { return m_state.timerPeriod; }

@@ -24,6 +24,7 @@ void DirtyRegion::add(std::int64_t left, std::int64_t top, std::int64_t width, s
     std::int64_t y1 = std::min<std::int64_t>(top + height, m_height);
     if (width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1)
         return;
+    ++m_writes;
     if (!m_tooManyWritten) {
         if (m_written.size() < maximumWritten)
             m_written.push_back({ static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
@@ -47,6 +48,7 @@ void DirtyRegion::add(std::int64_t left, std::int64_t top, std::int64_t width, s
 void DirtyRegion::addAll()
 {
     std::fill(m_tiles.begin(), m_tiles.end(), 1);
+    ++m_writes;
     m_marked = m_tiles.size();
     m_tooManyWritten = true;
     m_written.clear();

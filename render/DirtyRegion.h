@@ -43,6 +43,9 @@ public:
     void addAll();
 
     bool isEmpty() const { return m_marked == 0; }
+    // How many marks the region took since it was made (clearing keeps the count): a
+    // caller compares two counts to learn whether anything was written in between.
+    std::uint64_t writes() const { return m_writes; }
     bool isEverything() const { return m_marked == m_tiles.size() && m_marked > 0; }
 
     // The marked tiles as rectangles clipped to the image, top to bottom.
@@ -69,6 +72,7 @@ private:
 
     std::vector<std::uint8_t> m_tiles;
     std::size_t m_marked = 0;
+    std::uint64_t m_writes = 0;
     std::vector<Rectangle> m_written;
     bool m_tooManyWritten = false;
 };

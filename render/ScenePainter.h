@@ -75,6 +75,8 @@ public:
     // Paints the fills that wait in this part of the frame, before something other
     // than this painter draws over it (then call overdrawn).
     void settle(const Rectangle&);
+    // Whether any fill may wait for the next flush.
+    bool waiting() const { return !m_waitingCells.empty() || m_everyCellMayWait; }
 
     // Fills the cell's rectangle, now or when the frame is next flushed; a cell width
     // or height of zero or less paints nothing.

@@ -46,6 +46,10 @@ public:
     // A notice of the shell's shown in the status band after every tick, until it is
     // set empty (the frame rate, for a hack asked to show it).
     virtual void setNotice(std::string notice) = 0;
+    // The last tick drew nothing and the outbreak is stopped (paused, or over): ticks
+    // draw nothing more until a call other than tick changes something, so a shell
+    // may stop ticking until input arrives.
+    virtual bool lastTickDrewNothing() const { return false; }
     // The timer period in milliseconds the ticks should come at.
     virtual int timerPeriod() const = 0;
     // The frame as the last calls left it, with the damage they recorded; the shell

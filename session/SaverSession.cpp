@@ -126,6 +126,7 @@ void SaverSession::tick()
         }
         m_pinSerial.reset();
     }
+    const std::uint64_t writesBefore = m_frame.damage().writes();
     m_simulation.frameStep(drawn() ? Drawing::On : Drawing::Off);
     if (drawn() && (m_noticeShown || !m_notice.empty())) {
         m_painter.drawNotice(m_notice);
@@ -139,6 +140,7 @@ void SaverSession::tick()
         m_painter.overdrawn(page);
     }
     stepped(drawn() ? Drawing::On : Drawing::Off);
+    m_lastTickDrewNothing = drawn() && m_frame.damage().writes() == writesBefore && !m_painter.waiting();
 }
 
 void SaverSession::fastForward(int frames)

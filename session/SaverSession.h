@@ -137,6 +137,7 @@ public:
     // What draws the frame; the simulation calls it during frame steps.
     ScenePainter& painter() { return m_painter; }
     int timerPeriod() const override { return m_timerPeriod; }
+    bool lastTickDrewNothing() const override { return m_lastTickDrewNothing && m_simulation.stopped(); }
     bool helpShown() const { return m_helpShown; }
     bool watchPinned() const { return m_watchPinned; }
 
@@ -223,6 +224,7 @@ private:
     std::function<void(std::int32_t, std::vector<std::uint8_t>)> m_pictureSaver;
     std::string m_notice;
     bool m_noticeShown = false;
+    bool m_lastTickDrewNothing = false;
     std::string m_settingsFile = "zombie.sav";
     std::string m_brainFolder = ".";
 };

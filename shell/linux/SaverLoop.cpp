@@ -34,6 +34,10 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
     };
     bool exposed = true; // the screen has not shown the frame yet
     Clock::time_point nextRun = clock(); // the earliest time for the next run of ticks
+    // How long a stopped outbreak that draws nothing sleeps between looks, when no
+    // input comes: it runs a round of ticks now and then, in case something the loop
+    // cannot see would draw.
+    constexpr milliseconds quietLook { 500 };
 
     for (;;) {
         if (options.stopRequested && options.stopRequested()) {
@@ -54,7 +58,8 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
         const auto refresh = screen.refreshInterval();
         const Clock::time_point runUntil = now + refresh;
         const long catchUp = refresh / milliseconds(std::max(period, 1)) + 1;
-        if (now >= nextTick)
+        const bool ticking = now >= nextTick;
+        if (ticking)
             nextRun = runUntil;
         for (long due = 0; now >= nextTick && due < catchUp; ++due) {
             session.tick();
@@ -107,8 +112,14 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
             nextPresent = now + refresh;
         }
         // What ticks draw waits for the display anyway: the loop wakes once a refresh
-        // at most and runs the ticks due by then, rather than once a tick.
-        Clock::time_point wake = unseen ? std::min(nextTick, nextPresent) : std::max({ nextTick, nextRun, nextPresent });
+        // at most and runs the ticks due by then, rather than once a tick. A stopped
+        // outbreak whose ticks drew nothing (ticks run after this round's input, so
+        // that the answer covers it) draws nothing more until input arrives: the loop
+        // then sleeps until input, the restart, or its next look.
+        const bool quiet = ticking && !unseen && session.lastTickDrewNothing();
+        Clock::time_point wake = unseen ? std::min(nextTick, nextPresent)
+            : quiet                     ? now + quietLook
+                                        : std::max({ nextTick, nextRun, nextPresent });
         wake = std::min(wake, restartAt);
         if (wake > now)
             screen.waitForEvents(std::chrono::ceil<milliseconds>(wake - now));

@@ -73,7 +73,9 @@ struct SaverLoopOptions {
 // simulation. While frames are being shown, the loop wakes once a refresh and runs
 // the ticks that fell due since (a display cannot show them apart anyway); ticks
 // that fall further behind than one refresh are dropped, like a platform timer's.
-// A frame in which nothing was drawn is not presented at all.
+// A frame in which nothing was drawn is not presented at all, and a stopped outbreak
+// whose ticks draw nothing is ticked twice a second (and after input), not once a
+// refresh.
 void runSaverLoop(SaverControl&, SaverScreen&, const SaverLoopOptions& = {});
 
 }

@@ -22,7 +22,14 @@ public:
     }
 
     void begin(SaverControl&) override { }
-    bool handleEvents(SaverControl&) override { return now < end; }
+    bool handleEvents(SaverControl& session) override
+    {
+        if (keyAt && now >= *keyAt) {
+            session.character(key);
+            keyAt.reset();
+        }
+        return now < end;
+    }
     void waitForEvents(std::chrono::milliseconds wait) override
     {
         now += wait + stall;
@@ -43,6 +50,8 @@ public:
     SaverClock::time_point now = start;
     SaverClock::time_point end;
     std::chrono::milliseconds stall = 0ms;
+    std::optional<SaverClock::time_point> keyAt; // when `key` is typed, if it is
+    char key = 0;
     int waits = 0;
     int presents = 0;
 };
@@ -199,4 +208,21 @@ TEST(SaverLoop, EndsWhenAStopIsRequested)
     runSaverLoop(outbreak.session, screen, loop);
     EXPECT_LT(screen.now, screen.start + 600ms);
     EXPECT_GE(outbreak.frames(), 95);
+}
+
+TEST(SaverLoop, APausedOutbreakThatDrawsNothingSleepsUntilInputArrives)
+{
+    SaverSession session { SaverMode::Window, nullptr };
+    ASSERT_TRUE(session.create());
+    session.resize(320, 240, 320, 240);
+    session.tick();
+    session.character(' ');
+    ClockedScreen screen(3000ms);
+    screen.keyAt = screen.start + 2000ms;
+    screen.key = ' ';
+    runSaverLoop(session, screen, screen.options());
+    // Two seconds paused: a look twice a second rather than 120 refreshes. Then the
+    // space bar runs it again at once: a second of 5 ms steps.
+    EXPECT_LE(screen.waits, 4 + 62);
+    EXPECT_NEAR(session.simulation().frameNumber(), 1 + 200, 6);
 }
