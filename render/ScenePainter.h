@@ -60,6 +60,11 @@ public:
 
     void paintBackground() override;
     void beingUpdated(std::int32_t oldColumn, std::int32_t oldRow, const Actor&) override;
+    void beingUpdatedNext(std::int32_t column, std::int32_t row) override
+    {
+        if (const std::size_t cell = cellIndex(column, row); cell != noCell)
+            __builtin_prefetch(&m_cells[cell]);
+    }
     void repaintBoard() override;
     void drawStatusBand(std::span<const std::int32_t> humansPerBrain) override;
     void drawRays(const Actor&) override;

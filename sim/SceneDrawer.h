@@ -19,6 +19,9 @@ public:
     // A being was updated: its old cell becomes empty ground and it is drawn where it
     // now stands (nothing else of the frame is read or written in between).
     virtual void beingUpdated(std::int32_t oldColumn, std::int32_t oldRow, const Actor&) = 0;
+    // The being at this cell is updated next: a drawer may start fetching what it
+    // keeps about the cell. A hint; it changes nothing.
+    virtual void beingUpdatedNext(std::int32_t, std::int32_t) { }
     // Every cell in its kind's colour, then every being.
     virtual void repaintBoard() = 0;
     // The counts, one line per listed brain with its humans (`humansPerBrain`, in list

@@ -148,6 +148,8 @@ void Simulation::frameStep(Drawing drawing)
                 std::size_t cell = m_board.wrappedIndex(next.x, next.y);
                 m_board.prefetch(cell);
                 m_population.prefetchCell(cell);
+                if (drawer)
+                    drawer->beingUpdatedNext(next.x, next.y);
             }
             const std::int32_t oldX = m_population[i].x;
             const std::int32_t oldY = m_population[i].y;
