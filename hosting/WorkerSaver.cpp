@@ -57,12 +57,14 @@ bool resize(SaverSession& session, ChannelMessage& request)
 }
 
 // The state and the frame's damage in one answer: a display refresh costs the host
-// one exchange with the worker.
+// one exchange with the worker. The damage goes as the written rectangles joined
+// where they touch on the same rows, top to bottom: the same pixels in fewer
+// rectangles, in the order the host's presenter sorts them into anyway.
 bool sendDamage(WorkerContext& context, SaverSession& session)
 {
     Bitmap& frame = session.frame();
     const DirtyRegion& damage = frame.damage();
-    std::vector<Rectangle> rectangles = damage.writtenRectangles();
+    std::vector<Rectangle> rectangles = damage.writtenRuns(0);
     WireWriter message;
     writeState(message, stateOf(session));
     bool everything = damage.isEverything() || rectangles.size() > maximumRectangles;

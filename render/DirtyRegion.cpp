@@ -71,32 +71,31 @@ std::vector<Rectangle> DirtyRegion::writtenRectangles() const
 
 std::vector<Rectangle> DirtyRegion::writtenRuns(std::int32_t gap) const
 {
-    std::vector<Rectangle> written = writtenRectangles();
-    // Sorted by rows, then left to right. A screen's coordinates fit in 16 bits, and
-    // sorting the rectangles packed into one number each is several times quicker
-    // than comparing them field by field (a saver sorts thousands a refresh).
-    constexpr std::int64_t packable = 1 << 16;
-    if (m_width < packable && m_height < packable) {
-        std::vector<std::uint64_t> keys;
-        keys.reserve(written.size());
+    const std::vector<Rectangle> written = writtenRectangles();
+    // Sorted by rows, then left to right. A saver sorts thousands a refresh: they are
+    // dealt out by their top line first (a pass over the image's height, not a
+    // comparison sort), then each line's few are sorted by height and left.
+    std::vector<std::uint32_t> firstOfTop(static_cast<std::size_t>(m_height) + 1, 0);
+    for (const Rectangle& area : written)
+        ++firstOfTop[static_cast<std::size_t>(area.top) + 1];
+    for (std::size_t top = 1; top < firstOfTop.size(); ++top)
+        firstOfTop[top] += firstOfTop[top - 1];
+    std::vector<Rectangle> sorted(written.size());
+    {
+        std::vector<std::uint32_t> next(firstOfTop.begin(), firstOfTop.end() - 1);
         for (const Rectangle& area : written)
-            keys.push_back(std::uint64_t(area.top) << 48 | std::uint64_t(area.height) << 32
-                | std::uint64_t(area.left) << 16 | std::uint64_t(area.width));
-        std::sort(keys.begin(), keys.end());
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            written[i] = { static_cast<std::int32_t>(keys[i] >> 16 & 0xFFFF), static_cast<std::int32_t>(keys[i] >> 48),
-                static_cast<std::int32_t>(keys[i] & 0xFFFF), static_cast<std::int32_t>(keys[i] >> 32 & 0xFFFF) };
-    } else {
-        std::sort(written.begin(), written.end(), [](const Rectangle& a, const Rectangle& b) {
-            if (a.top != b.top)
-                return a.top < b.top;
-            if (a.height != b.height)
-                return a.height < b.height;
-            return a.left < b.left;
-        });
+            sorted[next[static_cast<std::size_t>(area.top)]++] = area;
+    }
+    for (std::size_t top = 0; top + 1 < firstOfTop.size(); ++top) {
+        if (firstOfTop[top + 1] - firstOfTop[top] > 1) {
+            std::sort(sorted.begin() + firstOfTop[top], sorted.begin() + firstOfTop[top + 1],
+                [](const Rectangle& a, const Rectangle& b) {
+                    return a.height != b.height ? a.height < b.height : a.left < b.left;
+                });
+        }
     }
     std::vector<Rectangle> runs;
-    for (const Rectangle& area : written) {
+    for (const Rectangle& area : sorted) {
         if (!runs.empty()) {
             Rectangle& run = runs.back();
             const std::int64_t right = std::int64_t { run.left } + run.width;
