@@ -58,7 +58,12 @@ std::unique_ptr<LibraryLoader> BrainHosting::loader() const
 std::unique_ptr<SaverControl> BrainHosting::openSaver(SaverMode mode, const SessionStart& start,
     std::function<void(std::string_view)> reporter, std::function<bool()> giveUp, std::string& error)
 {
-    if (m_options.sandbox) {
+    // A saver that can never load a brain (no brain folder, and a mode in which no
+    // command loads one) runs no foreign code, and nothing needs keeping apart: its
+    // outbreak runs here, which spares an exchange with a worker every display
+    // refresh. No brain call can hang, so nothing watches for one.
+    const bool brainless = !start.settings.brainsDirectory && !SaverSession::commandsLoadBrains(mode);
+    if (m_options.sandbox && !brainless) {
         auto session = WorkerSession::open({ mode, start, sandbox(), stuckBrainTime, std::move(reporter) }, error);
         if (session)
             session->setGiveUp(std::move(giveUp));
@@ -70,7 +75,8 @@ std::unique_ptr<SaverControl> BrainHosting::openSaver(SaverMode mode, const Sess
         error = *failure;
         return nullptr;
     }
-    watchStuckBrains(std::move(giveUp), localPatience);
+    if (!brainless)
+        watchStuckBrains(std::move(giveUp), localPatience);
     return session;
 }
 

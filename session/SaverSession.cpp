@@ -169,6 +169,13 @@ const SaverCommand* SaverSession::keyCommand(SaverMode mode, char key)
     return nullptr;
 }
 
+bool SaverSession::commandsLoadBrains(SaverMode mode)
+{
+    const auto all = commands();
+    return std::any_of(all.begin(), all.end(),
+        [mode](const SaverCommand& command) { return command.rescansBrains && command.modes.contains(mode); });
+}
+
 void SaverSession::run(Trigger trigger, char key, const CellPosition& cell)
 {
     if (trigger == Trigger::Key) {

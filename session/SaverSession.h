@@ -118,6 +118,8 @@ public:
     static std::span<const SaverCommand> commands();
     // The command a key runs in a mode, if any.
     static const SaverCommand* keyCommand(SaverMode, char key);
+    // Whether a command of the mode loads brains from the folder ("l").
+    static bool commandsLoadBrains(SaverMode);
 
     SaverMode mode() const { return m_mode; }
     Settings& settings() { return m_settings; }

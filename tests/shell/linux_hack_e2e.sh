@@ -21,7 +21,7 @@ fail() {
     exit 1
 }
 . "$(dirname "$0")/x_display.sh"
-need_tools Xvfb xdotool import xlogo xwininfo timeout
+need_tools Xvfb xdotool import xlogo xwininfo timeout pgrep
 
 start_display 1024x768
 pids="$xvfb_pid"
@@ -44,6 +44,9 @@ import -window "$window" shot1.png || fail "no screenshot"
 set -- $("$reader" status shot1.png)
 [ "$#" = 3 ] && [ "$1" -gt 0 ] || fail "no running outbreak drawn into the window: $*"
 [ $(($2 + $3)) = 1000 ] || fail "zombies $2 + humans $3 is not 1000"
+# Without a brain folder the hack can load no brain: its outbreak runs in the hack
+# itself, with no worker beside it.
+[ -z "$(pgrep -P "$hack")" ] || fail "a hack without brains started a worker"
 
 # A foreign window sends no resize events; the hack asks for the size and follows.
 xdotool windowsize "$toplevel" 640 480
@@ -67,6 +70,7 @@ hack=$!
 pids="$pids $hack"
 sleep 2
 kill -0 "$hack" 2>/dev/null || fail "a crashing brain ended the hack: $(cat fault.txt)"
+[ -n "$(pgrep -P "$hack")" ] || fail "a hack with brains runs them without a worker"
 grep -q "brain 'crasher' crashed (segmentation fault) in frame 1, being .*; a new outbreak starts without brain 'crasher'" \
     fault.txt || fail "the hack did not say which brain crashed: $(cat fault.txt)"
 import -window "$window" shot3.png || fail "no screenshot"
