@@ -70,6 +70,7 @@ std::unique_ptr<SaverControl> BrainHosting::openSaver(SaverMode mode, const Sess
         return session;
     }
     auto session = std::make_unique<SaverSession>(mode, loader());
+    session->setSharedFrames(true);
     session->setReporter(std::move(reporter));
     if (auto failure = startSession(*session, start)) {
         error = *failure;

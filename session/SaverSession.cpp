@@ -1,6 +1,7 @@
 #include "session/SaverSession.h"
 
 #include "brains/LibraryLoader.h"
+#include "os/SharedMemory.h"
 #include "os/WholeFile.h"
 #include "render/PngEncoder.h"
 
@@ -69,6 +70,7 @@ bool SaverSession::create()
 {
     if (drawn())
         m_frame.create(initialFrameSize, initialFrameSize);
+    m_frameMemory.reset();
     // The timer period stays as set before (the 5 ms a window starts with, or the
     // period a --speed option chose).
     return m_simulation.newSimulation();
@@ -79,6 +81,19 @@ void SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, s
 {
     if (clientWidth <= 0 || clientHeight <= 0)
         return;
+    if (m_sharedFrames && drawn()) {
+        const std::size_t size = Bitmap::storeSize(clientWidth, clientHeight);
+        std::string error;
+        if (auto memory = size > 0 ? SharedMemory::create(size, error) : std::nullopt) {
+            auto shared = std::make_shared<SharedMemory>(std::move(*memory));
+            if (resize(clientWidth, clientHeight, windowWidth, windowHeight,
+                    PixelMemory { static_cast<std::uint8_t*>(shared->data()), size, shared })) {
+                m_frameMemory = std::move(shared);
+                return;
+            }
+        }
+    }
+    m_frameMemory.reset();
     m_settings.windowWidth = windowWidth;
     m_settings.windowHeight = windowHeight;
     if (drawn()) {
@@ -96,6 +111,7 @@ bool SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, s
         return false;
     m_settings.windowWidth = windowWidth;
     m_settings.windowHeight = windowHeight;
+    m_frameMemory.reset();
     m_frame.create(clientWidth, clientHeight, std::move(memory));
     m_painter.paintBackground();
     m_simulation.requestFullRedraw();

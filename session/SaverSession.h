@@ -59,6 +59,11 @@ public:
     // presents it); false, changing nothing, when the memory does not fit the frame.
     bool resize(std::int32_t clientWidth, std::int32_t clientHeight, std::int32_t windowWidth,
         std::int32_t windowHeight, PixelMemory);
+    // Frames made by resize lie in shared memory (frameMemory), which a display server
+    // may then read where they are drawn rather than from a copy; in the program's own
+    // memory when none can be had. Off by default.
+    void setSharedFrames(bool shared) { m_sharedFrames = shared; }
+    std::shared_ptr<const SharedMemory> frameMemory() const override { return m_frameMemory; }
 
     // A timer tick: one frame step, then the help page over it when help is shown.
     // The shell then presents what frame() marks as damaged, and clears the damage.
@@ -227,6 +232,8 @@ private:
     std::string m_notice;
     bool m_noticeShown = false;
     bool m_lastTickDrewNothing = false;
+    bool m_sharedFrames = false;
+    std::shared_ptr<SharedMemory> m_frameMemory; // where m_frame lies, when it was made shared
     std::string m_settingsFile = "zombie.sav";
     std::string m_brainFolder = ".";
 };
