@@ -334,13 +334,23 @@ struct EndingEvents {
     Atom deleteWindow;
     bool fullScreen;
     const EndOnInput* endOnInput;
+    bool hadFocus; // as the window's events so far tell
 };
+
+// A focus change of the window's own, as SDL counts them: not a grab's (a global hot
+// key), nor one that moves within the window or only says where the pointer is (a
+// new full-screen window gets such a focus-out while it is set up).
+bool ownFocusChange(const XFocusChangeEvent& focus)
+{
+    return focus.mode != NotifyGrab && focus.mode != NotifyUngrab && focus.detail != NotifyInferior
+        && focus.detail != NotifyPointer;
+}
 
 // Picks, from the display's queue, an event by which the saver ends: the window
 // closed or destroyed, or in full screen any input.
 Bool isEndingEvent(Display*, XEvent* event, XPointer argument)
 {
-    const auto& wanted = *reinterpret_cast<const EndingEvents*>(argument);
+    auto& wanted = *reinterpret_cast<EndingEvents*>(argument);
     switch (event->type) {
     case ClientMessage:
         return event->xclient.window == wanted.window && event->xclient.message_type == wanted.protocols
@@ -354,8 +364,14 @@ Bool isEndingEvent(Display*, XEvent* event, XPointer argument)
     case MotionNotify:
         return wanted.fullScreen
             && wanted.endOnInput->ends(UserInput::PointerMove, event->xmotion.x_root, event->xmotion.y_root);
+    case FocusIn:
+        wanted.hadFocus = wanted.hadFocus || ownFocusChange(event->xfocus);
+        return False;
     case FocusOut:
-        return wanted.fullScreen && wanted.endOnInput->ends(UserInput::FocusLost);
+        // Like the events the program reads itself: only a window that had the focus
+        // can lose it.
+        return wanted.fullScreen && wanted.hadFocus && ownFocusChange(event->xfocus)
+            && wanted.endOnInput->ends(UserInput::FocusLost);
     default:
         return False;
     }
@@ -367,8 +383,8 @@ bool SdlScreen::userWantsOut()
 {
     if (!m_native->display)
         return false;
-    EndingEvents wanted { 0, m_native->protocols, m_native->deleteWindow,
-        m_mode == LinuxMode::FullScreen, &m_endOnInput };
+    EndingEvents wanted { 0, m_native->protocols, m_native->deleteWindow, m_mode == LinuxMode::FullScreen,
+        &m_endOnInput, m_hadFocus.load() };
     wanted.window = m_native->window.load();
     XEvent event;
     return XCheckIfEvent(m_native->display, &event, isEndingEvent, reinterpret_cast<XPointer>(&wanted));

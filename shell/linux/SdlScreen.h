@@ -1,10 +1,12 @@
 #pragma once
 
+
 #include "session/EndOnInput.h"
 #include "shell/linux/LinuxOptions.h"
 #include "shell/linux/SaverLoop.h"
 #include "shell/linux/X11Presenter.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -41,7 +43,7 @@ private:
     SDL_Window* m_window = nullptr;
     LinuxMode m_mode = LinuxMode::Window;
     bool m_exposed = false;
-    bool m_hadFocus = false;
+    std::atomic<bool> m_hadFocus { false }; // read by userWantsOut on a watchdog's thread
     EndOnInput m_endOnInput;
     std::unique_ptr<Native> m_native;
     // Frames go to an X window through this, not through SDL's window surface.

@@ -2,12 +2,14 @@
 # A brain that never returns never keeps a user from the desktop: with shamblex stuck
 # inside such a brain, SIGTERM ends the hack, a key ends the full-screen saver and
 # closing the window ends the window, each within a second, with a line naming the
-# brain.
-#   linux_stuck_brain_e2e.sh SHAMBLEX CLOSE_WINDOW LOOPING_BRAIN
+# brain. Waiting for slow brains is no input either: a full-screen saver whose brains
+# take long to load stays until a key.
+#   linux_stuck_brain_e2e.sh SHAMBLEX CLOSE_WINDOW LOOPING_BRAIN SLOW_BRAIN
 set -u
 shamblex="$1"
 closer="$2"
 looper="$3"
+slow="$4"
 . "$(dirname "$0")/../checks.sh"
 pids=""
 cleanup() {
@@ -61,6 +63,9 @@ saver=$!
 pids="$pids $saver"
 timeout 20 xdotool search --sync --onlyvisible --name '^Shamblex$' >/dev/null || fail "no full-screen window"
 sleep 1
+# The focus a new full-screen window loses while it is set up is no input: stuck in
+# the brain or not, the saver is still there until the key.
+kill -0 "$saver" 2>/dev/null || fail "the full-screen saver ended before any input: $(cat fullscreen.txt)"
 xdotool key space
 ended "$saver" 3 "full screen"
 names_the_brain fullscreen.txt "full screen"
@@ -76,5 +81,21 @@ sleep 1
 ended "$app" 3 "window"
 names_the_brain window.txt "window"
 [ -e zombie.sav ] || fail "closing the window wrote no settings file"
+
+# The full-screen saver waits for its worker while a brain loads: what a new window
+# hears meanwhile (on a screen this large, the focus moving where the pointer is)
+# does not end it.
+kill "$xvfb_pid"
+start_display 3840x2160 || exit 1
+pids="$pids $xvfb_pid"
+mkdir slow
+cp "$slow" slow/slow.dll
+"$shamblex" --fullscreen --brains slow 2>slow.txt &
+saver=$!
+pids="$pids $saver"
+sleep 3
+kill -0 "$saver" 2>/dev/null || fail "a full-screen saver waiting for a slow brain ended by itself: $(cat slow.txt)"
+xdotool key space
+ended "$saver" 0 "full screen with a slow brain"
 
 finish "stuck brain end-to-end"

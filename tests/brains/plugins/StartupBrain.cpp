@@ -1,8 +1,10 @@
 // Libraries whose start-up code does something a scan must never trigger:
 //   MARKER  (no ExecuteBrain) writes the file named by SHAMBLEX_MARKER when loaded
 //   EXITS   (a brain) calls exit(3) when loaded
+//   SLOW    (a brain that does nothing) takes a second and a half to load
 #include "brains/BrainRecord.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +23,11 @@ void onLoad()
     }
 #elif STARTUP_EXITS
     std::exit(3);
+#elif STARTUP_SLOW
+    // Busy, not asleep: the clock is read without a system call.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < until) {
+    }
 #endif
 }
 
@@ -40,7 +47,7 @@ __attribute__((constructor)) void runOnLoad()
 }
 #endif
 
-#if STARTUP_EXITS
+#if STARTUP_EXITS || STARTUP_SLOW
 SHAMBLEX_BRAIN_EXPORT void SHAMBLEX_BRAIN_CALL ExecuteBrain(shamblex::BrainRecord*)
 {
 }
