@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include "session/EndOnInput.h"
 #include "shell/linux/LinuxOptions.h"
 #include "shell/linux/SaverLoop.h"
