@@ -264,9 +264,19 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const Brain
     if (!m_forfeits.empty() && sitsOut(entry, call, site))
         return BrainCallOutcome::Disabled;
     state.brain.store(entry.name.c_str(), std::memory_order_release);
-    std::optional<BeingMind> before;
-    if (m_tracer && m_tracer->wants(site, mind))
-        before = mind;
+    // A traced call keeps the mind as it was; the others copy nothing (the copy, or
+    // even an empty place for one, cost as much as the call itself).
+    if (m_tracer && m_tracer->wants(site, mind)) {
+        const BeingMind before = mind;
+        const BrainCallOutcome outcome = runGuarded(entry, mind, site);
+        m_tracer->traced(site, entry.name, before, mind, outcome == BrainCallOutcome::Ran);
+        return outcome;
+    }
+    return runGuarded(entry, mind, site);
+}
+
+BrainCallOutcome BrainRegistry::runGuarded(BrainEntry& entry, BeingMind& mind, const BrainCallSite& site)
+{
     // The brain works on the record in the guarded room, where a write past its end
     // faults at once. Taking the record back still counts as the brain's call: a
     // brain that wrecked its status text makes the host fault there.
@@ -282,9 +292,7 @@ BrainCallOutcome BrainRegistry::callBrain(int slot, BeingMind& mind, const Brain
         outcome = BrainCallOutcome::Disabled;
     }
     takeFromRecord(*m_working, mind, maximumStatusText);
-    state.brain.store(nullptr, std::memory_order_release);
-    if (before)
-        m_tracer->traced(site, entry.name, *before, mind, outcome == BrainCallOutcome::Ran);
+    brainCallState().brain.store(nullptr, std::memory_order_release);
     return outcome;
 }
 

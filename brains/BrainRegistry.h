@@ -122,6 +122,8 @@ private:
 
     BrainEntry& entryFor(const std::string& name);
     bool sitsOut(BrainEntry&, std::uint64_t call, const BrainCallSite&);
+    // The call itself: the record in the guarded room, the brain run, the record back.
+    BrainCallOutcome runGuarded(BrainEntry&, BeingMind&, const BrainCallSite&);
     void disable(BrainEntry&, const std::string& what, const BrainCallSite&);
 
     std::unique_ptr<LibraryLoader> m_loader;
