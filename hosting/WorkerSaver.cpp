@@ -64,7 +64,8 @@ bool sendDamage(WorkerContext& context, SaverSession& session)
 {
     Bitmap& frame = session.frame();
     const DirtyRegion& damage = frame.damage();
-    std::vector<Rectangle> rectangles = damage.writtenRuns(0);
+    // A frame written all over goes as that, without its runs worked out first.
+    const std::vector<Rectangle> rectangles = damage.isEverything() ? std::vector<Rectangle> {} : damage.writtenRuns(0);
     WireWriter message;
     writeState(message, stateOf(session));
     bool everything = damage.isEverything() || rectangles.size() > maximumRectangles;

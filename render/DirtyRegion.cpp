@@ -71,7 +71,12 @@ std::vector<Rectangle> DirtyRegion::writtenRectangles() const
 
 std::vector<Rectangle> DirtyRegion::writtenRuns(std::int32_t gap) const
 {
-    const std::vector<Rectangle> written = writtenRectangles();
+    // The rectangles as written, read in place (a copy of thousands a refresh is
+    // not needed: they are dealt into a sorted list of their own below).
+    std::vector<Rectangle> tiles;
+    if (m_tooManyWritten)
+        tiles = rectangles();
+    const std::vector<Rectangle>& written = m_tooManyWritten ? tiles : m_written;
     // Sorted by rows, then left to right. A saver sorts thousands a refresh: they are
     // dealt out by their top line first (a pass over the image's height, not a
     // comparison sort), then each line's few are sorted by height and left.
