@@ -25,24 +25,52 @@ void DirtyRegion::add(std::int64_t left, std::int64_t top, std::int64_t width, s
     if (width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1)
         return;
     ++m_writes;
-    if (!m_tooManyWritten) {
-        if (m_written.size() < maximumWritten)
-            m_written.push_back({ static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
-                static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0) });
-        else
-            m_tooManyWritten = true;
+    const Rectangle area { static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+        static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0) };
+    if (m_tooManyWritten) {
+        m_marked += mark(m_tiles, area);
+        return;
     }
-    auto firstColumn = static_cast<std::int32_t>(x0 / tileWidth);
-    auto lastColumn = static_cast<std::int32_t>((x1 - 1) / tileWidth);
-    auto firstRow = static_cast<std::int32_t>(y0 / tileHeight);
-    auto lastRow = static_cast<std::int32_t>((y1 - 1) / tileHeight);
+    // A write that continues the last one on the same rows (the next cell along a
+    // board row) widens it: the same pixels, one entry fewer.
+    if (!m_written.empty()) {
+        Rectangle& last = m_written.back();
+        if (last.top == area.top && last.height == area.height && last.left + last.width == area.left) {
+            last.width += area.width;
+            return;
+        }
+    }
+    if (m_written.size() < maximumWritten)
+        m_written.push_back(area);
+    else {
+        markWritten();
+        m_marked += mark(m_tiles, area);
+    }
+}
+
+std::size_t DirtyRegion::mark(std::vector<std::uint8_t>& tiles, const Rectangle& area) const
+{
+    std::size_t marked = 0;
+    const std::int32_t firstColumn = area.left / tileWidth;
+    const std::int32_t lastColumn = (area.left + area.width - 1) / tileWidth;
+    const std::int32_t firstRow = area.top / tileHeight;
+    const std::int32_t lastRow = (area.top + area.height - 1) / tileHeight;
     for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-        std::uint8_t* tile = &m_tiles[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns)];
+        std::uint8_t* tile = &tiles[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns)];
         for (std::int32_t column = firstColumn; column <= lastColumn; ++column) {
-            m_marked += tile[column] == 0;
+            marked += tile[column] == 0;
             tile[column] = 1;
         }
     }
+    return marked;
+}
+
+void DirtyRegion::markWritten()
+{
+    for (const Rectangle& area : m_written)
+        m_marked += mark(m_tiles, area);
+    m_written.clear();
+    m_tooManyWritten = true;
 }
 
 void DirtyRegion::addAll()
@@ -116,14 +144,24 @@ std::vector<Rectangle> DirtyRegion::writtenRuns(std::int32_t gap) const
 
 std::vector<Rectangle> DirtyRegion::rectangles() const
 {
+    if (m_tooManyWritten || m_written.empty())
+        return runsOf(m_tiles);
+    // The tiles as they would be marked: the ones marked as a whole (none, unless
+    // everything was) and those under every rectangle listed.
+    std::vector<std::uint8_t> tiles = m_tiles;
+    for (const Rectangle& area : m_written)
+        mark(tiles, area);
+    return runsOf(tiles);
+}
+
+std::vector<Rectangle> DirtyRegion::runsOf(const std::vector<std::uint8_t>& marks) const
+{
     std::vector<Rectangle> result;
-    if (m_marked == 0)
-        return result;
     // Runs of the tile row above that may still grow downwards, by their first column.
     std::vector<std::size_t> open;
     std::vector<std::size_t> stillOpen;
     for (std::int32_t row = 0; row < m_rows; ++row) {
-        const std::uint8_t* tiles = &m_tiles[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns)];
+        const std::uint8_t* tiles = &marks[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns)];
         std::int32_t top = row * tileHeight;
         std::int32_t height = std::min(tileHeight, m_height - top);
         stillOpen.clear();
@@ -168,22 +206,17 @@ std::vector<Rectangle> DirtyRegion::rectangles() const
 
 Rectangle DirtyRegion::bounds() const
 {
-    if (m_marked == 0)
+    const std::vector<Rectangle> runs = rectangles();
+    if (runs.empty())
         return {};
-    std::int32_t x0 = m_columns, y0 = m_rows, x1 = -1, y1 = -1;
-    for (std::int32_t row = 0; row < m_rows; ++row) {
-        for (std::int32_t column = 0; column < m_columns; ++column) {
-            if (!m_tiles[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(column)])
-                continue;
-            x0 = std::min(x0, column);
-            x1 = std::max(x1, column);
-            y0 = std::min(y0, row);
-            y1 = std::max(y1, row);
-        }
+    std::int32_t left = m_width, top = m_height, right = 0, bottom = 0;
+    for (const Rectangle& run : runs) {
+        left = std::min(left, run.left);
+        top = std::min(top, run.top);
+        right = std::max(right, run.left + run.width);
+        bottom = std::max(bottom, run.top + run.height);
     }
-    std::int32_t left = x0 * tileWidth;
-    std::int32_t top = y0 * tileHeight;
-    return { left, top, std::min((x1 + 1) * tileWidth, m_width) - left, std::min((y1 + 1) * tileHeight, m_height) - top };
+    return { left, top, right - left, bottom - top };
 }
 
 }

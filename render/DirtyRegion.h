@@ -14,19 +14,30 @@ struct Rectangle {
     friend bool operator==(const Rectangle&, const Rectangle&) = default;
 };
 
+// Whether the two rectangles share a pixel.
+inline bool meets(const Rectangle& a, const Rectangle& b)
+{
+    auto apart = [](std::int64_t start, std::int64_t size, std::int64_t otherStart, std::int64_t otherSize) {
+        return size <= 0 || otherSize <= 0 || start + size <= otherStart || otherStart + otherSize <= start;
+    };
+    return !apart(a.left, a.width, b.left, b.width) && !apart(a.top, a.height, b.top, b.height);
+}
+
 // The parts of an image written since the region was last cleared, so that a shell
-// presents only those. It keeps a grid of tiles: every write marks the tiles it
-// touches, and rectangles() merges the marked tiles of each tile row into runs, and
-// runs of equal extent in consecutive tile rows into one rectangle. Marking costs
-// the same whatever was written before; a present costs one rectangle per run.
+// presents only those. It keeps the rectangles written, as long as they are not too
+// many; past that, a grid of tiles, where every write marks the tiles it touches, and
+// rectangles() merges the marked tiles of each tile row into runs, and runs of equal
+// extent in consecutive tile rows into one rectangle. A saver writes a few thousand
+// small rectangles a refresh, so the tiles are only worked out when asked for: a write
+// costs one entry in a list, and a present costs one rectangle per run.
 //
 // The sizes weigh what a present costs: every rectangle is a request to the display
 // (a fixed cost of about what copying a thousand pixels costs), every pixel a copy.
 // Small tiles keep the pixels sent close to those written; runs with short gaps
 // between them are sent as one rectangle, gap included, since the request saved is
-// worth more than the few pixels added. The region also keeps the written rectangles
-// themselves (up to a limit), so that a shell converting pixels for the display
-// converts only those, and lets the display copy the tiles around them.
+// worth more than the few pixels added. The written rectangles themselves let a shell
+// converting pixels for the display convert only those, and let the display copy
+// the tiles around them.
 class DirtyRegion {
 public:
     static constexpr std::int32_t tileWidth = 32;
@@ -42,10 +53,13 @@ public:
     void add(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height);
     void addAll();
 
-    bool isEmpty() const { return m_marked == 0; }
+    bool isEmpty() const { return m_marked == 0 && m_written.empty(); }
     // How many marks the region took since it was made (clearing keeps the count): a
     // caller compares two counts to learn whether anything was written in between.
     std::uint64_t writes() const { return m_writes; }
+    // Whether the whole image is marked as a whole (a new image, a fill of all of it,
+    // or so many writes that they were marked tile by tile and cover every tile);
+    // rectangles that happen to cover it all do not count.
     bool isEverything() const { return m_marked == m_tiles.size() && m_marked > 0; }
 
     // The marked tiles as rectangles clipped to the image, top to bottom.
@@ -64,13 +78,21 @@ public:
     void clear();
 
 private:
+    // Marks the tiles under the rectangle, which lies inside the image; returns how
+    // many were not marked before.
+    std::size_t mark(std::vector<std::uint8_t>& tiles, const Rectangle&) const;
+    // Marks every rectangle listed, and from now on marks instead of listing.
+    void markWritten();
+    // rectangles() of these tiles.
+    std::vector<Rectangle> runsOf(const std::vector<std::uint8_t>& tiles) const;
+
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     std::int32_t m_columns = 0; // tiles across
     std::int32_t m_rows = 0; // tiles down
     static constexpr std::size_t maximumWritten = 16384;
 
-    std::vector<std::uint8_t> m_tiles;
+    std::vector<std::uint8_t> m_tiles; // marked only once the list overflowed
     std::size_t m_marked = 0;
     std::uint64_t m_writes = 0;
     std::vector<Rectangle> m_written;

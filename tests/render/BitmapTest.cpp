@@ -97,3 +97,25 @@ TEST(Bitmap, WrittenRectanglesOfTheSameRowsJoinWhenClose)
     std::vector<Rectangle> expected { { 20, 2, 5, 4 }, { 20, 10, 5, 3 }, { 10, 10, 45, 4 }, { 100, 10, 5, 4 } };
     EXPECT_EQ(frame.damage().writtenRuns(40), expected);
 }
+
+TEST(Bitmap, DamageOfMoreWritesThanAreListedFallsBackToTiles)
+{
+    Bitmap frame;
+    ASSERT_TRUE(frame.create(2000, 100));
+    frame.clearDamage();
+    const Colour ink { 1, 1, 1 };
+    frame.fillRect(0, 0, 1, 1, ink);
+    // Single pixels a pixel apart, so that none continues the one before: far more
+    // than the list holds, then one more after it overflowed.
+    for (int i = 0; i < 20000; ++i)
+        frame.fillRect(2 * (i % 1000), 40, 1, 1, ink);
+    frame.fillRect(1990, 90, 1, 1, ink);
+    const std::vector<Rectangle> expected { { 0, 0, 32, 8 }, { 0, 40, 2000, 8 }, { 1984, 88, 16, 8 } };
+    EXPECT_EQ(frame.damage().rectangles(), expected);
+    EXPECT_EQ(frame.damage().writtenRectangles(), expected);
+    frame.clearDamage();
+    frame.fillRect(40, 10, 3, 2, ink);
+    frame.fillRect(43, 10, 3, 2, ink); // continues the one before
+    EXPECT_EQ(frame.damage().writtenRectangles(), (std::vector<Rectangle> { { 40, 10, 6, 2 } }));
+    EXPECT_EQ(frame.damage().rectangles(), (std::vector<Rectangle> { { 32, 8, 32, 8 } }));
+}
