@@ -8,6 +8,7 @@
 #include "sim/Simulation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <charconv>
 #include <cstring>
@@ -23,6 +24,7 @@ constexpr std::string_view trailingBlanks = "    "; // paint over the digits of 
 // Boards with more visible cells than this are painted without remembering each
 // cell's colour (such a frame is far larger than any screen).
 constexpr std::size_t maximumRememberedCells = std::size_t { 1 } << 22;
+constexpr std::size_t bitsPerWord = 64;
 
 Colour kindColourOf(CellKind kind)
 {
@@ -78,6 +80,8 @@ ScenePainter::CellRange ScenePainter::cellsUnder(const Rectangle& area) const
 
 void ScenePainter::overdrawn(const Rectangle& area)
 {
+    if (meets(area, m_layout.statusBand))
+        m_bandKnown = false;
     if (m_cells.empty())
         return;
     const CellRange cells = cellsUnder(area);
@@ -98,18 +102,10 @@ void ScenePainter::paintCell(std::size_t cell, std::uint32_t colour)
 
 void ScenePainter::await(std::size_t cell, std::uint32_t colour)
 {
-    // Listed without looking whether it already is: reading the cell's record would
-    // wait for memory on every fill, and a cell listed twice is painted once anyway.
-    // A frame nobody looks at (a run that saves no picture until its end) must not
-    // grow the list without bound: past one entry per cell, every cell is scanned.
-    if (!m_everyCellMayWait) {
-        if (m_waitingCells.size() >= m_cells.size()) {
-            m_waitingCells.clear();
-            m_everyCellMayWait = true;
-        } else {
-            m_waitingCells.push_back(static_cast<std::uint32_t>(cell));
-        }
-    }
+    // Marked without looking whether it already is: reading the cell's record would
+    // wait for memory on every fill, and a bit set twice costs nothing.
+    m_waitingBits[cell / bitsPerWord] |= std::uint64_t { 1 } << (cell % bitsPerWord);
+    m_anyWaits = true;
     m_cells[cell].waiting = colour;
 }
 
@@ -121,32 +117,35 @@ void ScenePainter::setDeferred(bool deferred)
 
 void ScenePainter::flush()
 {
-    if (!m_deferred)
+    if (!m_deferred || !m_anyWaits)
         return;
-    auto paintIfWaiting = [this](std::size_t cell) {
-        CellColours& colours = m_cells[cell];
-        const std::uint32_t colour = colours.waiting;
-        if (colour == nothingWaits)
-            return;
-        colours.waiting = nothingWaits;
-        // A cell that ends in the colour it shows needs no pixel written.
-        if (colour != colours.shown)
-            paintCell(cell, colour);
-    };
-    if (m_everyCellMayWait) {
-        for (std::size_t cell = 0; cell < m_cells.size(); ++cell)
-            paintIfWaiting(cell);
-    } else {
-        for (std::uint32_t cell : m_waitingCells)
-            paintIfWaiting(cell);
+    // Cells painted outside the band leave it as the band's last drawing did.
+    const bool bandKept = bandUntouched() && !m_layout.boardMeets(m_layout.statusBand);
+    for (std::size_t word = 0; word < m_waitingBits.size(); ++word) {
+        std::uint64_t bits = m_waitingBits[word];
+        if (bits == 0)
+            continue;
+        m_waitingBits[word] = 0;
+        for (; bits != 0; bits &= bits - 1) {
+            const std::size_t cell = word * bitsPerWord + static_cast<std::size_t>(std::countr_zero(bits));
+            CellColours& colours = m_cells[cell];
+            const std::uint32_t colour = colours.waiting;
+            if (colour == nothingWaits)
+                continue;
+            colours.waiting = nothingWaits;
+            // A cell that ends in the colour it shows needs no pixel written.
+            if (colour != colours.shown)
+                paintCell(cell, colour);
+        }
     }
-    m_waitingCells.clear();
-    m_everyCellMayWait = false;
+    m_anyWaits = false;
+    if (bandKept)
+        m_writesAfterBand = m_frame.damage().writes();
 }
 
 void ScenePainter::settle(const Rectangle& area)
 {
-    if (!m_deferred || (m_waitingCells.empty() && !m_everyCellMayWait))
+    if (!m_deferred || !m_anyWaits)
         return;
     const CellRange cells = cellsUnder(area);
     for (std::int64_t row = cells.firstRow; row <= cells.lastRow; ++row) {
@@ -228,8 +227,8 @@ void ScenePainter::paintBackground()
     else
         m_cells = {};
     // The grey covers whatever waited to be painted.
-    m_waitingCells.clear();
-    m_everyCellMayWait = false;
+    m_waitingBits.assign((m_cells.size() + bitsPerWord - 1) / bitsPerWord, 0);
+    m_anyWaits = false;
     m_frame.fill(backgroundGrey);
     // Beings' cells are painted as ground; the full repaint that every caller asks
     // for next shows the beings.
@@ -274,8 +273,10 @@ void ScenePainter::repaintBoard()
         for (std::int32_t row = 0; row < m_layout.rows; ++row)
             for (std::int32_t column = 0; column < m_layout.columns; ++column)
                 m_cells[cell++].waiting = kindColourOf(board.kind(column, row)).packed();
-        m_waitingCells.clear();
-        m_everyCellMayWait = true;
+        std::fill(m_waitingBits.begin(), m_waitingBits.end(), ~std::uint64_t { 0 });
+        if (const std::size_t spare = m_waitingBits.size() * bitsPerWord - m_cells.size(); spare > 0)
+            m_waitingBits.back() >>= spare;
+        m_anyWaits = true;
     } else {
         paintCells([](CellKind kind) { return kindColourOf(kind); });
     }
@@ -341,10 +342,60 @@ void ScenePainter::drawTextLine(std::int32_t x, std::int32_t y, std::string_view
     overdrawn(m_text.drawText(m_frame, x, y, line));
 }
 
+bool ScenePainter::bandUntouched() const
+{
+    return m_bandKnown && m_frame.damage().writes() == m_writesAfterBand;
+}
+
+void ScenePainter::drawBandLine(std::int32_t x, std::int32_t y, std::string_view text)
+{
+    const Rectangle extent = m_text.extent(m_frame, x, y, text);
+    for (const Rectangle& other : m_bandExtents)
+        m_bandLinesApart = m_bandLinesApart && !meets(extent, other);
+    m_bandExtents.push_back(extent);
+    if (m_bandLinesDrawn == m_bandLines.size())
+        m_bandLines.emplace_back();
+    BandLine& last = m_bandLines[m_bandLinesDrawn++];
+    // Skipping is exact only while every line shows its own cells: no line of the
+    // last drawing or of this one so far lay over another.
+    const bool samePlace = m_bandLeftAlone && m_bandLinesApart && last.x == x && last.y == y
+        && last.colours == m_text.colours();
+    auto plain = [](std::string_view line) {
+        return std::all_of(line.begin(), line.end(), [](char c) { return c >= ' ' && c < '\x7f'; });
+    };
+    if (!samePlace || !plain(text) || !plain(last.text)) {
+        drawTextLine(x, y, text);
+    } else {
+        // One character to a cell: only the runs of cells whose character differs.
+        const std::string_view old = last.text;
+        for (std::size_t i = 0; i < text.size();) {
+            if (i < old.size() && text[i] == old[i]) {
+                ++i;
+                continue;
+            }
+            std::size_t end = i + 1;
+            while (end < text.size() && (end >= old.size() || text[end] != old[end]))
+                ++end;
+            drawTextLine(static_cast<std::int32_t>(x + static_cast<std::int64_t>(i) * m_text.advance()), y,
+                text.substr(i, end - i));
+            i = end;
+        }
+    }
+    last.x = x;
+    last.y = y;
+    last.colours = m_text.colours();
+    last.text.assign(text);
+}
+
 void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
 {
     const Rectangle band = m_layout.statusBand;
     m_text.setColours({ statusBackground, lookRayColour });
+    m_bandLinesDrawn = 0;
+    m_bandExtents.clear();
+    // Asked once: the lines drawn below write into the frame themselves.
+    m_bandLeftAlone = bandUntouched() && m_bandApart;
+    m_bandLinesApart = true;
 
     std::string line;
     auto countLine = [&](std::string_view label, std::int64_t number) {
@@ -353,11 +404,11 @@ void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
         line.append(trailingBlanks);
         return std::string_view(line);
     };
-    drawTextLine(band.left, band.top, countLine("Frame:   ", m_simulation.frameNumber()));
+    drawBandLine(band.left, band.top, countLine("Frame:   ", m_simulation.frameNumber()));
     m_text.setColour(1, kindColourOf(CellKind::Zombie));
-    drawTextLine(band.left, band.top + statusLinePitch, countLine("Zombies: ", m_simulation.zombieCount()));
+    drawBandLine(band.left, band.top + statusLinePitch, countLine("Zombies: ", m_simulation.zombieCount()));
     m_text.setColour(1, kindColourOf(CellKind::Human));
-    drawTextLine(band.left, band.top + 2 * statusLinePitch, countLine("Humans:  ", m_simulation.humanCount()));
+    drawBandLine(band.left, band.top + 2 * statusLinePitch, countLine("Humans:  ", m_simulation.humanCount()));
 
     // One line per listed brain, in columns of three beside the counts.
     std::int32_t x = band.left;
@@ -373,12 +424,15 @@ void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
             y = band.top;
         }
         m_text.setColour(1, m_brains.brainColour(names[i]));
-        drawTextLine(x, y, line);
+        drawBandLine(x, y, line);
         y += statusLinePitch;
     }
 
     if (m_settings.graphShown())
         drawHistoryGraph(x);
+    m_bandApart = m_bandLinesApart;
+    m_bandKnown = true;
+    m_writesAfterBand = m_frame.damage().writes();
 }
 
 void ScenePainter::drawHistoryGraph(std::int32_t x)

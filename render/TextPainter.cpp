@@ -86,7 +86,7 @@ Rectangle TextPainter::walk(std::int32_t x, std::int32_t y, std::string_view tex
 {
     std::int64_t penX = x;
     std::int64_t penY = y;
-    const std::int64_t advance = m_width + 1;
+    const std::int64_t step = advance();
     // The box around every cell drawn, for the caller to know what it covered.
     std::int64_t left = penX, top = penY, right = penX, bottom = penY;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -105,14 +105,14 @@ Rectangle TextPainter::walk(std::int32_t x, std::int32_t y, std::string_view tex
         if (code < 32 || code >= 128)
             code = ' ';
         // A pen far outside any bitmap draws nothing, but must not overflow.
-        if (penX > -advance && penX < width && penY > -lineHeight() && penY < height) {
+        if (penX > -step && penX < width && penY > -lineHeight() && penY < height) {
             drawCell(static_cast<std::int32_t>(penX), static_cast<std::int32_t>(penY), code);
             left = std::min(left, penX);
             top = std::min(top, penY);
-            right = std::max(right, penX + advance);
+            right = std::max(right, penX + step);
             bottom = std::max(bottom, penY + lineHeight());
         }
-        penX += advance;
+        penX += step;
     }
     return { static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right - left),
         static_cast<std::int32_t>(bottom - top) };
@@ -141,7 +141,7 @@ void TextPainter::drawGlyph(Bitmap& bitmap, std::int32_t x, std::int32_t y, unsi
         = m_glyphs + static_cast<std::size_t>(code - firstGlyph) * static_cast<std::size_t>((m_width * rows + 7) / 8);
     const std::uint8_t* background = &m_colours[0];
     const std::uint8_t* ink = &m_colours[3];
-    bitmap.markDamaged(x, y, m_width + 1, rows);
+    bitmap.markDamaged(x, y, advance(), rows);
 
     std::int32_t bit = 0;
     for (std::int32_t row = 0; row < rows; ++row) {

@@ -51,6 +51,8 @@ public:
     Rectangle extent(const Bitmap&, std::int32_t x, std::int32_t y, std::string_view text) const;
 
     std::int32_t width() const { return m_width; }
+    // How far apart the cells of a line lie: the glyph and its gap column.
+    std::int32_t advance() const { return m_width + 1; }
     std::int32_t height() const { return m_height; }
     std::int32_t rowsAbove() const { return m_rowsAbove; }
     std::int32_t rowsBelow() const { return m_rowsBelow; }
