@@ -85,8 +85,8 @@ public:
 
     // Fills the cell's rectangle, now or when the frame is next flushed; a cell width
     // or height of zero or less paints nothing.
-    void fillCell(std::int32_t column, std::int32_t row, Colour);
-    Colour actorColour(const Actor&) const;
+    void fillCell(std::int32_t column, std::int32_t row, Colour colour) { fillPacked(column, row, colour.packed()); }
+    Colour actorColour(const Actor& actor) const { return Colour::fromPacked(packedColourOf(actor)); }
     void drawRay(std::int32_t column, std::int32_t row, Direction, Colour, RayLength);
     // The history graph right of the status text column that starts at x.
     void drawHistoryGraph(std::int32_t x);
@@ -125,14 +125,16 @@ private:
     }
     // Whether the cell shows exactly this colour once what waits is painted, as far
     // as the painter knows.
-    bool shows(std::int32_t column, std::int32_t row, Colour colour) const
+    bool shows(std::int32_t column, std::int32_t row, std::uint32_t packedColour) const
     {
         std::size_t cell = cellIndex(column, row);
         if (cell == noCell)
             return false;
         const CellColours& colours = m_cells[cell];
-        return (colours.waiting != nothingWaits ? colours.waiting : colours.shown) == colour.packed();
+        return (colours.waiting != nothingWaits ? colours.waiting : colours.shown) == packedColour;
     }
+    std::uint32_t packedColourOf(const Actor&) const;
+    void fillPacked(std::int32_t column, std::int32_t row, std::uint32_t packedColour);
     CellRange cellsUnder(const Rectangle&) const;
     void paintCell(std::size_t cell, std::uint32_t colour);
     // Notes a fill of the cell (which has an index) for the next flush.
