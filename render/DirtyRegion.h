@@ -14,15 +14,6 @@ struct Rectangle {
     friend bool operator==(const Rectangle&, const Rectangle&) = default;
 };
 
-// Whether the two rectangles share a pixel.
-inline bool meets(const Rectangle& a, const Rectangle& b)
-{
-    auto apart = [](std::int64_t start, std::int64_t size, std::int64_t otherStart, std::int64_t otherSize) {
-        return size <= 0 || otherSize <= 0 || start + size <= otherStart || otherStart + otherSize <= start;
-    };
-    return !apart(a.left, a.width, b.left, b.width) && !apart(a.top, a.height, b.top, b.height);
-}
-
 // The parts of an image written since the region was last cleared, so that a shell
 // presents only those. It keeps the rectangles written, as long as they are not too
 // many; past that, a grid of tiles, where every write marks the tiles it touches, and

@@ -82,8 +82,6 @@ ScenePainter::CellRange ScenePainter::cellsUnder(const Rectangle& area) const
 
 void ScenePainter::overdrawn(const Rectangle& area)
 {
-    if (meets(area, m_layout.statusBand))
-        m_bandKnown = false;
     if (m_cells.empty())
         return;
     const CellRange cells = cellsUnder(area);
@@ -124,8 +122,6 @@ void ScenePainter::flush()
 {
     if (!m_deferred || !m_anyWaits)
         return;
-    // Cells painted outside the band leave it as the band's last drawing did.
-    const bool bandKept = bandUntouched() && !m_layout.boardMeets(m_layout.statusBand);
     // The records of the next word's cells are fetched while this word's are
     // painted: a saver's few thousand waiting cells lie a few cache lines apart
     // each, and reading them one by one waited on memory for every one.
@@ -157,8 +153,6 @@ void ScenePainter::flush()
         }
     }
     m_anyWaits = false;
-    if (bandKept)
-        m_writesAfterBand = m_frame.damage().writes();
 }
 
 void ScenePainter::settle(const Rectangle& area)
@@ -363,60 +357,10 @@ void ScenePainter::drawTextLine(std::int32_t x, std::int32_t y, std::string_view
     overdrawn(m_text.drawText(m_frame, x, y, line));
 }
 
-bool ScenePainter::bandUntouched() const
-{
-    return m_bandKnown && m_frame.damage().writes() == m_writesAfterBand;
-}
-
-void ScenePainter::drawBandLine(std::int32_t x, std::int32_t y, std::string_view text)
-{
-    const Rectangle extent = m_text.extent(m_frame, x, y, text);
-    for (const Rectangle& other : m_bandExtents)
-        m_bandLinesApart = m_bandLinesApart && !meets(extent, other);
-    m_bandExtents.push_back(extent);
-    if (m_bandLinesDrawn == m_bandLines.size())
-        m_bandLines.emplace_back();
-    BandLine& last = m_bandLines[m_bandLinesDrawn++];
-    // Skipping is exact only while every line shows its own cells: no line of the
-    // last drawing or of this one so far lay over another.
-    const bool samePlace = m_bandLeftAlone && m_bandLinesApart && last.x == x && last.y == y
-        && last.colours == m_text.colours();
-    auto plain = [](std::string_view line) {
-        return std::all_of(line.begin(), line.end(), [](char c) { return c >= ' ' && c < '\x7f'; });
-    };
-    if (!samePlace || !plain(text) || !plain(last.text)) {
-        drawTextLine(x, y, text);
-    } else {
-        // One character to a cell: only the runs of cells whose character differs.
-        const std::string_view old = last.text;
-        for (std::size_t i = 0; i < text.size();) {
-            if (i < old.size() && text[i] == old[i]) {
-                ++i;
-                continue;
-            }
-            std::size_t end = i + 1;
-            while (end < text.size() && (end >= old.size() || text[end] != old[end]))
-                ++end;
-            drawTextLine(static_cast<std::int32_t>(x + static_cast<std::int64_t>(i) * m_text.advance()), y,
-                text.substr(i, end - i));
-            i = end;
-        }
-    }
-    last.x = x;
-    last.y = y;
-    last.colours = m_text.colours();
-    last.text.assign(text);
-}
-
 void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
 {
     const Rectangle band = m_layout.statusBand;
     m_text.setColours({ statusBackground, lookRayColour });
-    m_bandLinesDrawn = 0;
-    m_bandExtents.clear();
-    // Asked once: the lines drawn below write into the frame themselves.
-    m_bandLeftAlone = bandUntouched() && m_bandApart;
-    m_bandLinesApart = true;
 
     std::string line;
     auto countLine = [&](std::string_view label, std::int64_t number) {
@@ -425,11 +369,11 @@ void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
         line.append(trailingBlanks);
         return std::string_view(line);
     };
-    drawBandLine(band.left, band.top, countLine("Frame:   ", m_simulation.frameNumber()));
+    drawTextLine(band.left, band.top, countLine("Frame:   ", m_simulation.frameNumber()));
     m_text.setColour(1, kindColourOf(CellKind::Zombie));
-    drawBandLine(band.left, band.top + statusLinePitch, countLine("Zombies: ", m_simulation.zombieCount()));
+    drawTextLine(band.left, band.top + statusLinePitch, countLine("Zombies: ", m_simulation.zombieCount()));
     m_text.setColour(1, kindColourOf(CellKind::Human));
-    drawBandLine(band.left, band.top + 2 * statusLinePitch, countLine("Humans:  ", m_simulation.humanCount()));
+    drawTextLine(band.left, band.top + 2 * statusLinePitch, countLine("Humans:  ", m_simulation.humanCount()));
 
     // One line per listed brain, in columns of three beside the counts.
     std::int32_t x = band.left;
@@ -445,15 +389,12 @@ void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
             y = band.top;
         }
         m_text.setColour(1, m_brains.brainColour(names[i]));
-        drawBandLine(x, y, line);
+        drawTextLine(x, y, line);
         y += statusLinePitch;
     }
 
     if (m_settings.graphShown())
         drawHistoryGraph(x);
-    m_bandApart = m_bandLinesApart;
-    m_bandKnown = true;
-    m_writesAfterBand = m_frame.damage().writes();
 }
 
 void ScenePainter::drawHistoryGraph(std::int32_t x)

@@ -91,8 +91,7 @@ public:
     // The history graph right of the status text column that starts at x.
     void drawHistoryGraph(std::int32_t x);
 
-    // Something else drew over this part of the frame: the cells beneath are
-    // painted again, and the status band drawn whole, next time.
+    // Something else drew over this part of the frame.
     void overdrawn(const Rectangle&);
 
     // A line the saver tells the user (a brain that faulted), at the right end of the
@@ -146,13 +145,6 @@ private:
     template<typename ColourOf>
     void paintCells(ColourOf colourOf);
     void drawTextLine(std::int32_t x, std::int32_t y, std::string_view);
-    // A line of the status band: drawn as drawTextLine would, but when the pixels it
-    // would write are those it left last time (the same text, place and colours, and
-    // nothing written into the frame since the band was last drawn), not at all, and
-    // when only some characters differ, only those.
-    void drawBandLine(std::int32_t x, std::int32_t y, std::string_view);
-    // Whether the frame may still show the band exactly as its last drawing left it.
-    bool bandUntouched() const;
 
     Bitmap& m_frame;
     const Simulation& m_simulation;
@@ -178,24 +170,6 @@ private:
     std::vector<std::uint64_t> m_waitingBits;
     bool m_anyWaits = false;
     Rectangle m_noticeArea; // where the last notice stands
-
-    // The status band as last drawn, so that a tick whose counts did not change
-    // writes no pixel there: its lines in drawing order, and the frame's write count
-    // right after (nothing else has written since when it is still the count).
-    struct BandLine {
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        std::vector<std::uint8_t> colours;
-        std::string text;
-    };
-    std::vector<BandLine> m_bandLines;
-    std::vector<Rectangle> m_bandExtents; // of this drawing's lines so far
-    std::size_t m_bandLinesDrawn = 0; // in this drawing
-    bool m_bandApart = false; // no two lines of the last drawing met
-    bool m_bandLinesApart = false; // none of this drawing's lines so far met
-    bool m_bandLeftAlone = false; // nothing wrote into the frame since the last drawing, whose lines lay apart
-    bool m_bandKnown = false; // the band was drawn and the write count below holds
-    std::uint64_t m_writesAfterBand = 0;
 };
 
 }
