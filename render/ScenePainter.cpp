@@ -103,6 +103,18 @@ void ScenePainter::paintCell(std::size_t cell, std::uint32_t colour)
     m_cells[cell].shown = colour;
 }
 
+void ScenePainter::paintWaiting(std::size_t cell)
+{
+    CellColours& colours = m_cells[cell];
+    const std::uint32_t colour = colours.waiting;
+    if (colour == nothingWaits)
+        return;
+    colours.waiting = nothingWaits;
+    // A cell that ends in the colour it shows needs no pixel written.
+    if (colour != colours.shown)
+        paintCell(cell, colour);
+}
+
 void ScenePainter::await(std::size_t cell, std::uint32_t colour)
 {
     // Marked without looking whether it already is: reading the cell's record would
@@ -141,15 +153,7 @@ void ScenePainter::flush()
         if (next < m_waitingBits.size())
             fetch(next);
         for (; bits != 0; bits &= bits - 1) {
-            const std::size_t cell = word * bitsPerWord + static_cast<std::size_t>(std::countr_zero(bits));
-            CellColours& colours = m_cells[cell];
-            const std::uint32_t colour = colours.waiting;
-            if (colour == nothingWaits)
-                continue;
-            colours.waiting = nothingWaits;
-            // A cell that ends in the colour it shows needs no pixel written.
-            if (colour != colours.shown)
-                paintCell(cell, colour);
+            paintWaiting(word * bitsPerWord + static_cast<std::size_t>(std::countr_zero(bits)));
         }
     }
     m_anyWaits = false;
@@ -162,16 +166,9 @@ void ScenePainter::settle(const Rectangle& area)
     const CellRange cells = cellsUnder(area);
     for (std::int64_t row = cells.firstRow; row <= cells.lastRow; ++row) {
         for (std::int64_t column = cells.firstColumn; column <= cells.lastColumn; ++column) {
-            auto cell = static_cast<std::size_t>(row * m_layout.columns + column);
-            CellColours& colours = m_cells[cell];
-            const std::uint32_t colour = colours.waiting;
-            if (colour == nothingWaits)
-                continue;
             // The drawing over the cell must find the pixels the fills left; the cell
-            // stays listed (a later flush skips it).
-            colours.waiting = nothingWaits;
-            if (colour != colours.shown)
-                paintCell(cell, colour);
+            // keeps its bit (a later flush skips it).
+            paintWaiting(static_cast<std::size_t>(row * m_layout.columns + column));
         }
     }
 }

@@ -136,6 +136,8 @@ private:
     void fillPacked(std::int32_t column, std::int32_t row, std::uint32_t packedColour);
     CellRange cellsUnder(const Rectangle&) const;
     void paintCell(std::size_t cell, std::uint32_t colour);
+    // Paints the cell's waiting fill, if any, and clears it.
+    void paintWaiting(std::size_t cell);
     // Notes a fill of the cell (which has an index) for the next flush.
     void await(std::size_t cell, std::uint32_t colour);
     void remember(std::int32_t column, std::int32_t row, Colour);
