@@ -28,6 +28,8 @@ public:
     WireWriter& i32(std::int32_t value) { return raw(&value, sizeof value); }
     WireWriter& u64(std::uint64_t value) { return raw(&value, sizeof value); }
     WireWriter& i64(std::int64_t value) { return raw(&value, sizeof value); }
+    // The values one after another, with no length before them.
+    WireWriter& i32s(std::span<const std::int32_t> values) { return raw(values.data(), values.size_bytes()); }
     // A length, then the bytes.
     WireWriter& bytes(std::span<const std::uint8_t> data)
     {

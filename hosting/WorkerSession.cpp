@@ -364,6 +364,7 @@ Bitmap& WorkerSession::frame()
     auto count = in.within(in.u32(), 0u, static_cast<std::uint32_t>(worker::maximumRectangles));
     wellFormed = wellFormed && state && count;
     std::vector<Rectangle> areas;
+    areas.reserve(wellFormed ? *count : 0);
     for (std::uint32_t i = 0; wellFormed && i < *count; ++i) {
         auto left = in.i32();
         auto top = in.i32();
@@ -382,8 +383,7 @@ Bitmap& WorkerSession::frame()
     // Rectangles outside the frame are clipped by the damage itself.
     if (*everything)
         m_frame.markAllDamaged();
-    for (const Rectangle& area : areas)
-        m_frame.markDamaged(area.left, area.top, area.width, area.height);
+    m_frame.markDamagedRuns(areas);
     return m_frame;
 }
 

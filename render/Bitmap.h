@@ -105,6 +105,7 @@ public:
         m_damage.add(left, top, width, height);
     }
     void markAllDamaged() { m_damage.addAll(); }
+    void markDamagedRuns(std::span<const Rectangle> runs) { m_damage.addRuns(runs); }
     void clearDamage() { m_damage.clear(); }
 
 private:

@@ -25,6 +25,7 @@ void DirtyRegion::add(std::int64_t left, std::int64_t top, std::int64_t width, s
     if (width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1)
         return;
     ++m_writes;
+    m_inRunOrder = false;
     const Rectangle area { static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
         static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0) };
     if (m_tooManyWritten) {
@@ -73,6 +74,32 @@ void DirtyRegion::markWritten()
     m_tooManyWritten = true;
 }
 
+namespace {
+
+// The order writtenRuns() gives: by top, then height, then left.
+bool inRunOrder(const Rectangle& before, const Rectangle& after)
+{
+    if (before.top != after.top)
+        return before.top < after.top;
+    if (before.height != after.height)
+        return before.height < after.height;
+    return before.left <= after.left;
+}
+
+}
+
+void DirtyRegion::addRuns(std::span<const Rectangle> runs)
+{
+    bool ordered = m_written.empty() && !m_tooManyWritten;
+    for (const Rectangle& run : runs) {
+        const std::size_t listed = m_written.size();
+        add(run.left, run.top, run.width, run.height);
+        if (ordered && m_written.size() > listed && listed > 0)
+            ordered = inRunOrder(m_written[listed - 1], m_written[listed]);
+    }
+    m_inRunOrder = ordered && !m_tooManyWritten;
+}
+
 void DirtyRegion::addAll()
 {
     std::fill(m_tiles.begin(), m_tiles.end(), 1);
@@ -86,6 +113,7 @@ void DirtyRegion::clear()
 {
     m_written.clear();
     m_tooManyWritten = false;
+    m_inRunOrder = false;
     if (m_marked == 0)
         return;
     std::fill(m_tiles.begin(), m_tiles.end(), 0);
@@ -105,6 +133,8 @@ std::vector<Rectangle> DirtyRegion::writtenRuns(std::int32_t gap) const
     if (m_tooManyWritten)
         tiles = rectangles();
     const std::vector<Rectangle>& written = m_tooManyWritten ? tiles : m_written;
+    if (m_inRunOrder && !m_tooManyWritten)
+        return joinedRuns(written, gap);
     // Sorted by rows, then left to right. A saver sorts thousands a refresh: they are
     // dealt out by their top line first (a pass over the image's height, not a
     // comparison sort), then each line's few are sorted by height and left.
@@ -127,6 +157,11 @@ std::vector<Rectangle> DirtyRegion::writtenRuns(std::int32_t gap) const
                 });
         }
     }
+    return joinedRuns(sorted, gap);
+}
+
+std::vector<Rectangle> DirtyRegion::joinedRuns(const std::vector<Rectangle>& sorted, std::int32_t gap)
+{
     std::vector<Rectangle> runs;
     for (const Rectangle& area : sorted) {
         if (!runs.empty()) {

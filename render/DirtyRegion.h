@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace shamblex {
@@ -43,6 +44,11 @@ public:
     // far outside; nothing overflows.
     void add(std::int64_t left, std::int64_t top, std::int64_t width, std::int64_t height);
     void addAll();
+    // Marks rectangles that another region's writtenRuns() gave (a brain worker's
+    // frame, sent to the process that presents it). Runs that arrive in that order
+    // are not sorted again when they are presented; the order is checked, not
+    // believed, and runs out of order are sorted as any writes are.
+    void addRuns(std::span<const Rectangle> runs);
 
     bool isEmpty() const { return m_marked == 0 && m_written.empty(); }
     // How many marks the region took since it was made (clearing keeps the count): a
@@ -74,6 +80,8 @@ private:
     std::size_t mark(std::vector<std::uint8_t>& tiles, const Rectangle&) const;
     // Marks every rectangle listed, and from now on marks instead of listing.
     void markWritten();
+    // Sorted rectangles with those of the same rows within `gap` of each other joined.
+    static std::vector<Rectangle> joinedRuns(const std::vector<Rectangle>& sorted, std::int32_t gap);
     // rectangles() of these tiles.
     std::vector<Rectangle> runsOf(const std::vector<std::uint8_t>& tiles) const;
 
@@ -88,6 +96,7 @@ private:
     std::uint64_t m_writes = 0;
     std::vector<Rectangle> m_written;
     bool m_tooManyWritten = false;
+    bool m_inRunOrder = false; // m_written came from addRuns alone, in run order
 };
 
 }

@@ -98,6 +98,34 @@ TEST(Bitmap, WrittenRectanglesOfTheSameRowsJoinWhenClose)
     EXPECT_EQ(frame.damage().writtenRuns(40), expected);
 }
 
+TEST(Bitmap, RunsSentFromAnotherFramePresentAsThere)
+{
+    // A worker's frame sends its runs; the presenting side joins them as the worker's
+    // own damage would be joined, whether they arrive in order or not.
+    Bitmap drawn;
+    ASSERT_TRUE(drawn.create(300, 60));
+    drawn.clearDamage();
+    const Colour ink { 1, 1, 1 };
+    // Four bands of rows, ten writes in each, some close enough to be joined.
+    for (int i = 0; i < 40; ++i)
+        drawn.fillRect((i * 37) % 290, (i % 4) * 12, 3 + i % 4, 4, ink);
+    const std::vector<Rectangle> sent = drawn.damage().writtenRuns(0);
+    const std::vector<Rectangle> expected = drawn.damage().writtenRuns(40);
+    ASSERT_LT(expected.size(), sent.size());
+
+    std::vector<Rectangle> reversed(sent.rbegin(), sent.rend());
+    for (const std::vector<Rectangle>& arriving : { sent, reversed }) {
+        Bitmap shown;
+        ASSERT_TRUE(shown.create(300, 60));
+        shown.clearDamage();
+        shown.markDamagedRuns(arriving);
+        EXPECT_EQ(shown.damage().writtenRuns(40), expected);
+        // A write after them still counts, in its place.
+        shown.markDamaged(0, 0, 1, 1);
+        EXPECT_EQ(shown.damage().writtenRuns(0).front(), (Rectangle { 0, 0, 1, 1 }));
+    }
+}
+
 TEST(Bitmap, DamageOfMoreWritesThanAreListedFallsBackToTiles)
 {
     Bitmap frame;
