@@ -3,6 +3,7 @@
 #include "hosting/WorkerContext.h"
 #include "os/SharedMemory.h"
 #include "session/SaverSession.h"
+#include "session/SharedPixels.h"
 
 #include <limits>
 
@@ -52,8 +53,7 @@ bool resize(SaverSession& session, ChannelMessage& request)
         return false;
     memory->closeHandle();
     auto shared = std::make_shared<SharedMemory>(std::move(*memory));
-    PixelMemory pixels { static_cast<std::uint8_t*>(shared->data()), size, shared };
-    return session.resize(*clientWidth, *clientHeight, *windowWidth, *windowHeight, std::move(pixels));
+    return session.resize(*clientWidth, *clientHeight, *windowWidth, *windowHeight, sharedPixels(shared, size));
 }
 
 // The state and the frame's damage in one answer: a display refresh costs the host

@@ -4,6 +4,7 @@
 #include "hosting/WorkerSaver.h"
 #include "os/SharedMemory.h"
 #include "session/SaverSession.h"
+#include "session/SharedPixels.h"
 
 #include <limits>
 #include <mutex>
@@ -233,7 +234,7 @@ void WorkerSession::sendSize()
         return;
     }
     auto shared = std::make_shared<SharedMemory>(std::move(*memory));
-    if (!m_frame.create(m_size[0], m_size[1], PixelMemory { static_cast<std::uint8_t*>(shared->data()), size, shared }))
+    if (!m_frame.create(m_size[0], m_size[1], sharedPixels(shared, size)))
         return;
     m_frameMemory = shared;
     WireWriter message;

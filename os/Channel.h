@@ -80,6 +80,14 @@ public:
         std::optional<std::chrono::steady_clock::time_point> deadline = std::nullopt);
 
 private:
+    // What goes before every message's payload, the same on both platforms: its
+    // type, the payload's length in bytes, and how many handles travel with it.
+    struct Header {
+        std::uint32_t type;
+        std::uint32_t length;
+        std::uint32_t handles;
+    };
+
     explicit Channel(NativeHandle handle)
         : m_handle(handle)
     {

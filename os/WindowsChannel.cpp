@@ -12,12 +12,6 @@ namespace shamblex {
 
 namespace {
 
-struct Header {
-    std::uint32_t type;
-    std::uint32_t length;
-    std::uint32_t handles;
-};
-
 using Clock = std::chrono::steady_clock;
 
 HANDLE asHandle(NativeHandle handle)

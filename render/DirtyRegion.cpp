@@ -241,17 +241,25 @@ std::vector<Rectangle> DirtyRegion::runsOf(const std::vector<std::uint8_t>& mark
 
 Rectangle DirtyRegion::bounds() const
 {
-    const std::vector<Rectangle> runs = rectangles();
-    if (runs.empty())
+    return boundsOf(rectangles());
+}
+
+Rectangle boundsOf(std::span<const Rectangle> areas)
+{
+    if (areas.empty())
         return {};
-    std::int32_t left = m_width, top = m_height, right = 0, bottom = 0;
-    for (const Rectangle& run : runs) {
-        left = std::min(left, run.left);
-        top = std::min(top, run.top);
-        right = std::max(right, run.left + run.width);
-        bottom = std::max(bottom, run.top + run.height);
+    std::int64_t left = areas.front().left;
+    std::int64_t top = areas.front().top;
+    std::int64_t right = left;
+    std::int64_t bottom = top;
+    for (const Rectangle& area : areas) {
+        left = std::min<std::int64_t>(left, area.left);
+        top = std::min<std::int64_t>(top, area.top);
+        right = std::max<std::int64_t>(right, std::int64_t { area.left } + area.width);
+        bottom = std::max<std::int64_t>(bottom, std::int64_t { area.top } + area.height);
     }
-    return { left, top, right - left, bottom - top };
+    return { static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right - left),
+        static_cast<std::int32_t>(bottom - top) };
 }
 
 }

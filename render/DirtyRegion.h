@@ -15,6 +15,10 @@ struct Rectangle {
     friend bool operator==(const Rectangle&, const Rectangle&) = default;
 };
 
+// The one rectangle around all of these (empty when there are none). The rectangles
+// lie within an image, so the box's sides fit in 32 bits.
+Rectangle boundsOf(std::span<const Rectangle>);
+
 // The parts of an image written since the region was last cleared, so that a shell
 // presents only those. It keeps the rectangles written, as long as they are not too
 // many; past that, a grid of tiles, where every write marks the tiles it touches, and

@@ -4,6 +4,7 @@
 #include "os/SharedMemory.h"
 #include "os/WholeFile.h"
 #include "render/PngEncoder.h"
+#include "session/SharedPixels.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -87,7 +88,7 @@ void SaverSession::resize(std::int32_t clientWidth, std::int32_t clientHeight, s
         if (auto memory = size > 0 ? SharedMemory::create(size, error) : std::nullopt) {
             auto shared = std::make_shared<SharedMemory>(std::move(*memory));
             if (resize(clientWidth, clientHeight, windowWidth, windowHeight,
-                    PixelMemory { static_cast<std::uint8_t*>(shared->data()), size, shared })) {
+                    sharedPixels(shared, size))) {
                 m_frameMemory = std::move(shared);
                 return;
             }

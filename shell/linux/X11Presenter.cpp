@@ -68,21 +68,6 @@ std::vector<Rectangle> areasToSend(const Bitmap& frame, bool everything)
     return written;
 }
 
-Rectangle boundsOf(const std::vector<Rectangle>& areas)
-{
-    std::int32_t left = areas.front().left;
-    std::int32_t top = areas.front().top;
-    std::int32_t right = left + areas.front().width;
-    std::int32_t bottom = top + areas.front().height;
-    for (const Rectangle& area : areas) {
-        left = std::min(left, area.left);
-        top = std::min(top, area.top);
-        right = std::max(right, area.left + area.width);
-        bottom = std::max(bottom, area.top + area.height);
-    }
-    return { left, top, right - left, bottom - top };
-}
-
 }
 
 struct X11Presenter::Connection {
