@@ -132,6 +132,7 @@ void ScenePainter::setDeferred(bool deferred)
 
 void ScenePainter::flush()
 {
+    drawWaitingBand();
     if (!m_deferred || !m_anyWaits)
         return;
     // The records of the next word's cells are fetched while this word's are
@@ -161,6 +162,12 @@ void ScenePainter::flush()
 
 void ScenePainter::settle(const Rectangle& area)
 {
+    if (m_bandWaits && area.width > 0 && area.height > 0
+        && std::int64_t { area.left } < std::int64_t { m_bandArea.left } + m_bandArea.width
+        && std::int64_t { m_bandArea.left } < std::int64_t { area.left } + area.width
+        && std::int64_t { area.top } < std::int64_t { m_bandArea.top } + m_bandArea.height
+        && std::int64_t { m_bandArea.top } < std::int64_t { area.top } + area.height)
+        drawWaitingBand();
     if (!m_deferred || !m_anyWaits)
         return;
     const CellRange cells = cellsUnder(area);
@@ -239,6 +246,7 @@ void ScenePainter::paintBackground()
     // The grey covers whatever waited to be painted.
     m_waitingBits.assign((m_cells.size() + bitsPerWord - 1) / bitsPerWord, 0);
     m_anyWaits = false;
+    m_bandWaits = false;
     m_frame.fill(backgroundGrey);
     // Beings' cells are painted as ground; the full repaint that every caller asks
     // for next shows the beings.
@@ -354,44 +362,130 @@ void ScenePainter::drawTextLine(std::int32_t x, std::int32_t y, std::string_view
     overdrawn(m_text.drawText(m_frame, x, y, line));
 }
 
-void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
+void ScenePainter::composeBand(std::span<const std::int32_t> humansPerBrain)
 {
     const Rectangle band = m_layout.statusBand;
-    m_text.setColours({ statusBackground, lookRayColour });
-
-    std::string line;
-    auto countLine = [&](std::string_view label, std::int64_t number) {
-        line.assign(label);
-        appendNumber(line, number);
-        line.append(trailingBlanks);
-        return std::string_view(line);
+    std::size_t count = 0;
+    auto next = [&](std::int32_t x, std::int32_t y, Colour ink) -> std::string& {
+        if (m_nextBand.size() <= count)
+            m_nextBand.emplace_back();
+        BandLine& line = m_nextBand[count++];
+        line.x = x;
+        line.y = y;
+        line.ink = ink;
+        line.text.clear();
+        return line.text;
     };
-    drawTextLine(band.left, band.top, countLine("Frame:   ", m_simulation.frameNumber()));
-    m_text.setColour(1, kindColourOf(CellKind::Zombie));
-    drawTextLine(band.left, band.top + statusLinePitch, countLine("Zombies: ", m_simulation.zombieCount()));
-    m_text.setColour(1, kindColourOf(CellKind::Human));
-    drawTextLine(band.left, band.top + 2 * statusLinePitch, countLine("Humans:  ", m_simulation.humanCount()));
+    auto countLine = [&](std::int32_t y, Colour ink, std::string_view label, std::int64_t number) {
+        std::string& text = next(band.left, y, ink);
+        text.assign(label);
+        appendNumber(text, number);
+        text.append(trailingBlanks);
+    };
+    countLine(band.top, lookRayColour, "Frame:   ", m_simulation.frameNumber());
+    countLine(band.top + statusLinePitch, kindColourOf(CellKind::Zombie), "Zombies: ", m_simulation.zombieCount());
+    countLine(band.top + 2 * statusLinePitch, kindColourOf(CellKind::Human), "Humans:  ", m_simulation.humanCount());
 
     // One line per listed brain, in columns of three beside the counts.
     std::int32_t x = band.left;
     std::int32_t y = band.top + firstBrainLine;
     const auto& names = m_brains.brainNames();
     for (std::size_t i = 0; i < names.size(); ++i) {
-        line.assign(names[i]);
-        line.append(": ");
-        appendNumber(line, i < humansPerBrain.size() ? humansPerBrain[i] : 0);
-        line.append(trailingBlanks);
         if (y > band.height - statusLinePitch) {
             x += statusColumnWidth;
             y = band.top;
         }
-        m_text.setColour(1, m_brains.brainColour(names[i]));
-        drawTextLine(x, y, line);
+        std::string& text = next(x, y, m_brains.brainColour(names[i]));
+        text.assign(names[i]);
+        text.append(": ");
+        appendNumber(text, i < humansPerBrain.size() ? humansPerBrain[i] : 0);
+        text.append(trailingBlanks);
         y += statusLinePitch;
     }
+    m_nextBand.resize(count);
+}
 
-    if (m_settings.graphShown())
+void ScenePainter::drawStatusBand(std::span<const std::int32_t> humansPerBrain)
+{
+    composeBand(humansPerBrain);
+    if (m_deferred && !m_settings.graphShown() && bandWaitsInstead())
+        return;
+    drawWaitingBand();
+    for (const BandLine& line : m_nextBand)
+        drawBandLine(line);
+    if (m_settings.graphShown()) {
+        const std::int32_t x = m_nextBand.empty() ? m_layout.statusBand.left : m_nextBand.back().x;
         drawHistoryGraph(x);
+    }
+}
+
+bool ScenePainter::bandWaitsInstead()
+{
+    // Every character cell of a line is drawn whole, background included, and the
+    // same character in the same place with the same colours leaves the same pixels.
+    // So two draws of a line from the same place in the same ink leave what one draw
+    // of the later text leaves, followed by the earlier text's characters beyond its
+    // end. That holds while nothing else draws there in between: no cell (a line that
+    // would reach into the board is drawn at once; the layout keeps the board below
+    // the lines today), no other line (lines that overlap are drawn at once, in
+    // order), and no overlay (each settles the band first).
+    const bool merging = m_bandWaits;
+    if (merging && m_band.size() != m_nextBand.size())
+        return false;
+    const Layout& l = m_layout;
+    const Rectangle board { l.boardLeft, l.boardTop,
+        static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t { l.cellWidth } * l.columns, std::numeric_limits<std::int32_t>::max())),
+        static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t { l.cellHeight } * l.rows, std::numeric_limits<std::int32_t>::max())) };
+    auto overlaps = [](const Rectangle& a, const Rectangle& b) {
+        return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0
+            && std::int64_t { a.left } < std::int64_t { b.left } + b.width && std::int64_t { b.left } < std::int64_t { a.left } + a.width
+            && std::int64_t { a.top } < std::int64_t { b.top } + b.height && std::int64_t { b.top } < std::int64_t { a.top } + a.height;
+    };
+    m_lineAreas.clear();
+    for (std::size_t i = 0; i < m_nextBand.size(); ++i) {
+        const BandLine& line = m_nextBand[i];
+        const bool plain = std::all_of(line.text.begin(), line.text.end(),
+            [](char c) { return static_cast<unsigned char>(c) >= ' ' && static_cast<unsigned char>(c) < 128; });
+        if (!plain)
+            return false;
+        const std::string_view longer = merging && m_band[i].text.size() > line.text.size() ? m_band[i].text : line.text;
+        if (merging && (m_band[i].x != line.x || m_band[i].y != line.y || !(m_band[i].ink == line.ink)))
+            return false;
+        const Rectangle area = m_text.extent(m_frame, line.x, line.y, longer);
+        if (cellsVisible() && overlaps(area, board))
+            return false;
+        for (const Rectangle& other : m_lineAreas)
+            if (overlaps(area, other))
+                return false;
+        m_lineAreas.push_back(area);
+    }
+    if (merging) {
+        for (std::size_t i = 0; i < m_nextBand.size(); ++i) {
+            const std::string& earlier = m_band[i].text;
+            std::string& text = m_nextBand[i].text;
+            if (earlier.size() > text.size())
+                text.append(earlier, text.size());
+        }
+    }
+    m_band.swap(m_nextBand);
+    m_bandArea = m_lineAreas.empty() ? Rectangle {} : boundsOf(m_lineAreas);
+    m_bandWaits = true;
+    return true;
+}
+
+void ScenePainter::drawWaitingBand()
+{
+    if (!m_bandWaits)
+        return;
+    m_bandWaits = false; // before drawing, which settles what lies under the lines
+    for (const BandLine& line : m_band)
+        drawBandLine(line);
+}
+
+void ScenePainter::drawBandLine(const BandLine& line)
+{
+    m_text.setColours({ statusBackground, line.ink });
+    drawTextLine(line.x, line.y, line.text);
 }
 
 void ScenePainter::drawHistoryGraph(std::int32_t x)

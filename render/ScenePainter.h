@@ -80,8 +80,8 @@ public:
     // Paints the fills that wait in this part of the frame, before something other
     // than this painter draws over it (then call overdrawn).
     void settle(const Rectangle&);
-    // Whether any fill may wait for the next flush.
-    bool waiting() const { return m_anyWaits; }
+    // Whether any fill (or the status band) may wait for the next flush.
+    bool waiting() const { return m_anyWaits || m_bandWaits; }
 
     // Fills the cell's rectangle, now or when the frame is next flushed; a cell width
     // or height of zero or less paints nothing.
@@ -148,6 +148,22 @@ private:
     void paintCells(ColourOf colourOf);
     void drawTextLine(std::int32_t x, std::int32_t y, std::string_view);
 
+    // One line of the status band: where it starts, its ink, and its text.
+    struct BandLine {
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        Colour ink;
+        std::string text;
+    };
+    // Builds this tick's band lines into m_nextBand.
+    void composeBand(std::span<const std::int32_t> humansPerBrain);
+    // Makes this tick's lines wait in place of the waiting ones when drawing them
+    // later leaves the same pixels as drawing both now (see drawStatusBand).
+    bool bandWaitsInstead();
+    // Draws the waiting band, if any.
+    void drawWaitingBand();
+    void drawBandLine(const BandLine&);
+
     Bitmap& m_frame;
     const Simulation& m_simulation;
     const Settings& m_settings;
@@ -172,6 +188,15 @@ private:
     std::vector<std::uint64_t> m_waitingBits;
     bool m_anyWaits = false;
     Rectangle m_noticeArea; // where the last notice stands
+    // A saver's ticks draw the status band several times a refresh, and only the last
+    // draw of each character is seen: the band waits for the flush like a cell fill.
+    // m_band is what waits, each line already merged with the longer lines of the
+    // ticks before it; m_nextBand is this tick's, kept to reuse its strings.
+    std::vector<BandLine> m_band;
+    std::vector<BandLine> m_nextBand;
+    Rectangle m_bandArea; // around the waiting lines
+    std::vector<Rectangle> m_lineAreas; // this tick's lines, reused
+    bool m_bandWaits = false;
 };
 
 }

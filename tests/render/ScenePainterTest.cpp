@@ -138,6 +138,44 @@ TEST(ScenePainter, StatusBandShowsTheCountsWithTrailingBlanks)
     EXPECT_EQ(test::asText(outbreak.frame(), 0, 0, 200, 36, legend), test::asText(expected, 0, 0, 200, 36, legend));
 }
 
+TEST(ScenePainter, AStatusBandThatWaitsForTheFlushLeavesWhatDrawingEveryBandWould)
+{
+    // Between looks: lines that shrink by more than their trailing blanks, cells
+    // filled between the draws in the board rows that reach into the band, a notice
+    // over the band, the background painted over it all, and (the second time) a
+    // brain name long enough to run under the next column's lines.
+    for (const std::string first : { "a", "a-brain-whose-name-runs-into-the-next-column" }) {
+        const std::vector<std::string> brains { first, "b", "c", "d", "e" };
+        auto immediate = drawn(1000, 300, 125, 125, 0, brains);
+        auto deferred = drawn(1000, 300, 125, 125, 0, brains);
+        immediate.painter().setDeferred(false);
+        deferred.painter().setDeferred(true);
+        const std::vector<std::vector<std::int32_t>> counts { { 7, 123456789, 5, 777777777, 1 },
+            { 1, 5, 7, 1, 88888888 }, { 22, 1, 1, 333333333, 1 }, { 1, 1, 1, 1, 1 } };
+        const Colour inks[] = { Colour { 200, 0, 0 }, Colour { 0, 0, 200 }, Colour { 0, 200, 0 } };
+        for (int round = 0; round < 24; ++round) {
+            for (test::WindowSession* outbreak : { &immediate, &deferred }) {
+                ScenePainter& painter = outbreak->painter();
+                painter.drawStatusBand(counts[static_cast<std::size_t>(round) % counts.size()]);
+                for (std::int32_t column = round % 3; column < 60; column += 3)
+                    painter.fillCell(column, round % 4, inks[round % 3]);
+                if (round % 5 == 4)
+                    painter.drawNotice(round % 2 ? "a notice" : "");
+                if (round % 8 == 4)
+                    painter.paintBackground(); // as after a resize
+            }
+            if (round % 3 != 2)
+                continue;
+            const Bitmap& expected = immediate.frame();
+            const Bitmap& frame = deferred.frame();
+            for (std::int32_t y = 0; y < expected.height(); ++y)
+                for (std::int32_t x = 0; x < expected.width(); ++x)
+                    ASSERT_EQ(frame.pixel(x, y), expected.pixel(x, y))
+                        << "at (" << x << ", " << y << ") in round " << round << " with " << first;
+        }
+    }
+}
+
 TEST(ScenePainter, AShorterNumberLeavesNoDigitBehind)
 {
     auto many = drawn(400, 100, 100, 100, 1001); // 1000 humans
