@@ -4,7 +4,8 @@
 # blocked, nothing changes outside the worker, the host names the brain and what it
 # did, and goes on (the runner ends with status 3, or 143 on SIGTERM; the arena
 # forfeits the brain and finishes).
-#   hostile_brains.sh RUNNER ARENA PLUGIN_FOLDER BASELINE SANITIZED [WINE_PREFIX]
+#   SHAMBLEX_HOSTILE_OUTSIDE=FOLDER hostile_brains.sh RUNNER ARENA PLUGIN_FOLDER BASELINE SANITIZED [WINE_PREFIX]
+# FOLDER stands for the user's files: the one the brains were built to attack.
 # SANITIZED is 1 for a sanitizer build (no memory limit there, so no memory bomb).
 # With a Wine prefix the programs are Windows ones, and only the attacks that are no
 # POSIX system calls are made (Wine does not enforce a token or job limits).
@@ -15,15 +16,15 @@ plugins="$3"
 baseline="$4"
 sanitized="$5"
 wine_prefix="${6:-}"
+outside="${SHAMBLEX_HOSTILE_OUTSIDE:?the folder the hostile brains were built to attack}"
 . "$(dirname "$0")/../checks.sh"
 listener=""
 cleanup() {
     [ -n "$listener" ] && kill "$listener" 2>/dev/null
-    rm -rf "$work" /tmp/shamblex-hostile
+    rm -rf "$work" "$outside"
 }
 trap cleanup EXIT
 
-outside=/tmp/shamblex-hostile
 rm -rf "$outside"
 mkdir -p "$outside"
 echo "the user's secret" >"$outside/secret"

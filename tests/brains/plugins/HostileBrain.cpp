@@ -4,8 +4,9 @@
 // a line "BREACH: what", which the tests look for; most attacks never get that far,
 // because the sandbox ends the worker at the attempt.
 //
-// The paths under /tmp/shamblex-hostile are the test's (hostile_brains.sh); the
-// environment variable SHAMBLEX_HOSTILE_MARK is set by the test for the host only.
+// The paths under HOSTILE_OUTSIDE (a folder of the build's) are the test's
+// (hostile_brains.sh, which is told the same folder); the environment variable
+// SHAMBLEX_HOSTILE_MARK is set by the test for the host only.
 #include "brains/BrainRecord.h"
 
 #include <cerrno>
@@ -48,7 +49,7 @@ namespace {
 }
 
 #if !defined(_WIN32)
-constexpr const char* secret = "/tmp/shamblex-hostile/secret";
+constexpr const char* secret = HOSTILE_OUTSIDE "/secret";
 
 // A worker message of the host's framing: type, length, no handles, payload.
 [[maybe_unused]] void forge(int channel, std::uint32_t type, const std::string& payload)
@@ -127,7 +128,7 @@ void attempt()
     if (file >= 0 && read(file, text, sizeof text - 1) > 0)
         breach("read the secret");
 #elif defined(ATTEMPT_WRITE_FILE)
-    if (open("/tmp/shamblex-hostile/written", O_WRONLY | O_CREAT, 0644) >= 0)
+    if (open(HOSTILE_OUTSIDE "/written", O_WRONLY | O_CREAT, 0644) >= 0)
         breach("wrote a file");
 #elif defined(ATTEMPT_APPEND_SECRET)
     if (open(secret, O_WRONLY | O_APPEND) >= 0)
