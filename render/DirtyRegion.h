@@ -15,6 +15,15 @@ struct Rectangle {
     friend bool operator==(const Rectangle&, const Rectangle&) = default;
 };
 
+// Whether the two rectangles share a pixel.
+inline bool meets(const Rectangle& a, const Rectangle& b)
+{
+    auto apart = [](std::int64_t start, std::int64_t size, std::int64_t otherStart, std::int64_t otherSize) {
+        return size <= 0 || otherSize <= 0 || start + size <= otherStart || otherStart + otherSize <= start;
+    };
+    return !apart(a.left, a.width, b.left, b.width) && !apart(a.top, a.height, b.top, b.height);
+}
+
 // The one rectangle around all of these (empty when there are none). The rectangles
 // lie within an image, so the box's sides fit in 32 bits.
 Rectangle boundsOf(std::span<const Rectangle>);

@@ -30,4 +30,11 @@ std::optional<CellPosition> Layout::screenToCell(std::int32_t x, std::int32_t y)
         static_cast<std::int32_t>((std::int64_t { y } - boardTop) / cellHeight) };
 }
 
+bool Layout::boardMeets(const Rectangle& area) const
+{
+    // Cells are sized to fit the frame, so the board's extent fits its numbers.
+    const Rectangle board { boardLeft, boardTop, cellWidth * columns, cellHeight * rows };
+    return meets(board, area);
+}
+
 }

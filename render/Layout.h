@@ -34,6 +34,8 @@ struct Layout {
     // above the board still maps to column or row 0. None when a cell has no size,
     // so that the pointer counts as off the board.
     std::optional<CellPosition> screenToCell(std::int32_t x, std::int32_t y) const;
+    // Whether a cell of the board may have pixels in the area.
+    bool boardMeets(const Rectangle&) const;
 };
 
 }

@@ -162,11 +162,7 @@ void ScenePainter::flush()
 
 void ScenePainter::settle(const Rectangle& area)
 {
-    if (m_bandWaits && area.width > 0 && area.height > 0
-        && std::int64_t { area.left } < std::int64_t { m_bandArea.left } + m_bandArea.width
-        && std::int64_t { m_bandArea.left } < std::int64_t { area.left } + area.width
-        && std::int64_t { area.top } < std::int64_t { m_bandArea.top } + m_bandArea.height
-        && std::int64_t { m_bandArea.top } < std::int64_t { area.top } + area.height)
+    if (m_bandWaits && meets(area, m_bandArea))
         drawWaitingBand();
     if (!m_deferred || !m_anyWaits)
         return;
@@ -432,15 +428,6 @@ bool ScenePainter::bandWaitsInstead()
     const bool merging = m_bandWaits;
     if (merging && m_band.size() != m_nextBand.size())
         return false;
-    const Layout& l = m_layout;
-    const Rectangle board { l.boardLeft, l.boardTop,
-        static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t { l.cellWidth } * l.columns, std::numeric_limits<std::int32_t>::max())),
-        static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t { l.cellHeight } * l.rows, std::numeric_limits<std::int32_t>::max())) };
-    auto overlaps = [](const Rectangle& a, const Rectangle& b) {
-        return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0
-            && std::int64_t { a.left } < std::int64_t { b.left } + b.width && std::int64_t { b.left } < std::int64_t { a.left } + a.width
-            && std::int64_t { a.top } < std::int64_t { b.top } + b.height && std::int64_t { b.top } < std::int64_t { a.top } + a.height;
-    };
     m_lineAreas.clear();
     for (std::size_t i = 0; i < m_nextBand.size(); ++i) {
         const BandLine& line = m_nextBand[i];
@@ -452,10 +439,10 @@ bool ScenePainter::bandWaitsInstead()
         if (merging && (m_band[i].x != line.x || m_band[i].y != line.y || !(m_band[i].ink == line.ink)))
             return false;
         const Rectangle area = m_text.extent(m_frame, line.x, line.y, longer);
-        if (cellsVisible() && overlaps(area, board))
+        if (m_layout.boardMeets(area))
             return false;
         for (const Rectangle& other : m_lineAreas)
-            if (overlaps(area, other))
+            if (meets(area, other))
                 return false;
         m_lineAreas.push_back(area);
     }
@@ -468,7 +455,7 @@ bool ScenePainter::bandWaitsInstead()
         }
     }
     m_band.swap(m_nextBand);
-    m_bandArea = m_lineAreas.empty() ? Rectangle {} : boundsOf(m_lineAreas);
+    m_bandArea = boundsOf(m_lineAreas);
     m_bandWaits = true;
     return true;
 }
