@@ -4,8 +4,9 @@
 # blocked, nothing changes outside the worker, the host names the brain and what it
 # did, and goes on (the runner ends with status 3, or 143 on SIGTERM; the arena
 # forfeits the brain and finishes).
-#   SHAMBLEX_HOSTILE_OUTSIDE=FOLDER hostile_brains.sh RUNNER ARENA PLUGIN_FOLDER BASELINE SANITIZED [WINE_PREFIX]
-# FOLDER stands for the user's files: the one the brains were built to attack.
+#   SHAMBLEX_HOSTILE_OUTSIDE=FOLDER SHAMBLEX_HOSTILE_PORT=PORT hostile_brains.sh RUNNER ARENA PLUGIN_FOLDER BASELINE SANITIZED [WINE_PREFIX]
+# FOLDER stands for the user's files, and PORT for a server on this machine: the ones
+# the brains were built to attack.
 # SANITIZED is 1 for a sanitizer build (no memory limit there, so no memory bomb).
 # With a Wine prefix the programs are Windows ones, and only the attacks that are no
 # POSIX system calls are made (Wine does not enforce a token or job limits).
@@ -17,6 +18,7 @@ baseline="$4"
 sanitized="$5"
 wine_prefix="${6:-}"
 outside="${SHAMBLEX_HOSTILE_OUTSIDE:?the folder the hostile brains were built to attack}"
+port="${SHAMBLEX_HOSTILE_PORT:?the port the hostile brains were built to connect to}"
 . "$(dirname "$0")/../checks.sh"
 listener=""
 cleanup() {
@@ -48,7 +50,7 @@ run_arena() {
 
 # A listener for the connection attempts: whatever reaches it is a breach.
 if [ -z "$wine_prefix" ] && command -v nc >/dev/null; then
-    nc -l 127.0.0.1 47913 >"$outside/received" 2>/dev/null &
+    nc -l 127.0.0.1 "$port" >"$outside/received" 2>/dev/null &
     listener=$!
 fi
 

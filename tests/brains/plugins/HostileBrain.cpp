@@ -4,8 +4,8 @@
 // a line "BREACH: what", which the tests look for; most attacks never get that far,
 // because the sandbox ends the worker at the attempt.
 //
-// The paths under HOSTILE_OUTSIDE (a folder of the build's) are the test's
-// (hostile_brains.sh, which is told the same folder); the environment variable
+// The paths under HOSTILE_OUTSIDE (a folder of the build's) and the port HOSTILE_PORT
+// are the test's (hostile_brains.sh, which is told the same); the environment variable
 // SHAMBLEX_HOSTILE_MARK is set by the test for the host only.
 #include "brains/BrainRecord.h"
 
@@ -140,7 +140,7 @@ void attempt()
     int client = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in to {};
     to.sin_family = AF_INET;
-    to.sin_port = htons(47913);
+    to.sin_port = htons(HOSTILE_PORT);
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (client >= 0 && connect(client, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0)
         breach("connected to the listener");
