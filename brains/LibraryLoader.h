@@ -45,10 +45,9 @@ public:
 
     // Room for one BrainRecord whose last byte is followed by memory that faults when
     // written (reading it is harmless, and allowed), or null where the platform has
-    // none. A brain works on the record
-    // there, so that a write past its end is caught at once, inside the call that
-    // made it, instead of corrupting whatever lies next. The room lives as long as the
-    // loader.
+    // none. A brain works on the record there, so that a write past its end is caught
+    // at once, inside the call that made it, instead of corrupting whatever lies next.
+    // The room lives as long as the loader.
     virtual void* guardedRecordRoom() { return nullptr; }
 };
 

@@ -101,9 +101,9 @@ public:
         // library's short string compares load a whole vector, masking off the bytes
         // past the strings, and the processor takes a slow path when masked-off bytes
         // lie in a page that a read would fault on or that is not mapped yet. The
-        // status text is the record's last field, so a brain comparing it once a
-        // call paid that path every call: a point of a core for a saver's thousand
-        // beings. Reading past the record harms nothing; writing still faults.
+        // status text is the record's last field, so a brain comparing it paid that
+        // path every call: seven times a plain call of such a brain. Reading past the
+        // record harms nothing; writing still faults.
         if (m_room == MAP_FAILED) {
             m_page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
             m_room = mmap(nullptr, 2 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
