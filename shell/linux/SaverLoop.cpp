@@ -40,6 +40,7 @@ void runSaverLoop(SaverControl& session, SaverScreen& screen, const SaverLoopOpt
     constexpr milliseconds quietLook { 500 };
 
     for (;;) {
+        screen.awaitPresented();
         if (options.stopRequested && options.stopRequested()) {
             screen.end(session);
             return;

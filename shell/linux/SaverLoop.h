@@ -31,7 +31,13 @@ public:
     virtual void waitForEvents(std::chrono::milliseconds) = 0;
     // Shows the frame, or the parts of it the frame marks as damaged. `memory` is the
     // shared memory the frame lies in, if it does (see SaverControl::frameMemory).
+    // The display may go on reading the frame after this returns: see awaitPresented.
     virtual void present(const Bitmap&, PresentScope, const std::shared_ptr<const SharedMemory>& memory) = 0;
+    // Returns once the display has read the frame last presented: nothing may draw on
+    // the frame before. The loop calls it first thing after each sleep, so that a
+    // screen whose display reads the frame where it lies need not wait for the
+    // display's answer at once (and be woken a second time each refresh).
+    virtual void awaitPresented() { }
     // The time between two refreshes of the display.
     virtual std::chrono::microseconds refreshInterval() const = 0;
     // Whether something (an exposure, a resize) asks for the whole frame to be shown.

@@ -255,6 +255,12 @@ void SdlScreen::waitForEvents(std::chrono::milliseconds timeout)
     poll(&connection, 1, static_cast<int>(timeout.count()));
 }
 
+void SdlScreen::awaitPresented()
+{
+    if (m_presenter)
+        m_presenter->awaitRead();
+}
+
 void SdlScreen::present(const Bitmap& frame, PresentScope scope, const std::shared_ptr<const SharedMemory>& memory)
 {
     if (frame.isEmpty())

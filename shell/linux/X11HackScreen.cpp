@@ -101,6 +101,12 @@ void X11HackScreen::waitForEvents(std::chrono::milliseconds timeout)
     poll(&connection, 1, static_cast<int>(timeout.count()));
 }
 
+void X11HackScreen::awaitPresented()
+{
+    if (m_presenter)
+        m_presenter->awaitRead();
+}
+
 void X11HackScreen::present(const Bitmap& frame, PresentScope scope, const std::shared_ptr<const SharedMemory>& memory)
 {
     if (!m_presenter)

@@ -29,6 +29,7 @@ public:
     bool handleEvents(SaverControl&) override;
     void waitForEvents(std::chrono::milliseconds) override;
     void present(const Bitmap&, PresentScope, const std::shared_ptr<const SharedMemory>&) override;
+    void awaitPresented() override;
     std::chrono::microseconds refreshInterval() const override;
 
 private:

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <vector>
@@ -85,11 +86,31 @@ struct X11Presenter::Connection {
     xcb_gcontext_t clippedGc = 0;
     bool sharedMemory = false; // the server takes shared memory at all
     bool descriptors = false; // ... and memory sent as a descriptor (MIT-SHM 1.2)
+    // The frame's own memory goes through a connection of the presenter's own, which
+    // nobody sleeps on: the server's answer to the round trip after a copy then waits
+    // there until the frame is next drawn on (a refresh later, when it has long
+    // come), instead of waking the program a second time each refresh. Null when
+    // the server takes no second connection; the display's is used then.
+    xcb_connection_t* own = nullptr;
+    xcb_gcontext_t ownGc = 0;
+    // The round trip after the last copy from the frame's own memory, not yet
+    // answered: the server may still be reading the frame.
+    std::optional<xcb_get_input_focus_cookie_t> unread;
+
+    ~Connection()
+    {
+        if (own)
+            xcb_disconnect(own);
+    }
+
+    // The connection the frame's own memory is attached on and copied through.
+    xcb_connection_t* direct() const { return own ? own : xcb; }
+    xcb_gcontext_t directGc() const { return own ? ownGc : clippedGc; }
 };
 
 // The frame's own memory as the server maps it.
 struct X11Presenter::Attached {
-    Display* display = nullptr;
+    xcb_connection_t* connection = nullptr;
     std::shared_ptr<const SharedMemory> memory;
     XShmSegmentInfo segment {};
     XImage* image = nullptr;
@@ -97,8 +118,9 @@ struct X11Presenter::Attached {
     ~Attached()
     {
         if (segment.shmseg) {
-            XShmDetach(display, &segment);
-            XSync(display, False);
+            // Detached once the server has answered: the memory may be unmapped after.
+            xcb_shm_detach(connection, static_cast<xcb_shm_seg_t>(segment.shmseg));
+            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         }
         if (image) {
             image->data = nullptr;
@@ -149,6 +171,16 @@ std::unique_ptr<X11Presenter> X11Presenter::open(Display* display, unsigned long
     Bool pixmaps = False;
     x->sharedMemory = XShmQueryVersion(display, &major, &minor, &pixmaps);
     x->descriptors = x->sharedMemory && (major > 1 || (major == 1 && minor >= 2));
+    if (x->descriptors) {
+        xcb_connection_t* own = xcb_connect(DisplayString(display), nullptr);
+        if (xcb_connection_has_error(own)) {
+            xcb_disconnect(own);
+        } else {
+            x->own = own;
+            x->ownGc = xcb_generate_id(own);
+            xcb_create_gc(own, x->ownGc, static_cast<xcb_drawable_t>(window), 0, nullptr);
+        }
+    }
     return std::unique_ptr<X11Presenter>(new X11Presenter(std::move(x)));
 }
 
@@ -159,9 +191,14 @@ X11Presenter::X11Presenter(std::unique_ptr<Connection> connection)
 
 X11Presenter::~X11Presenter()
 {
+    awaitRead();
     m_attached.reset();
     m_image.reset();
     xcb_free_gc(m_x->xcb, m_x->clippedGc);
+    if (m_x->own) {
+        xcb_free_gc(m_x->own, m_x->ownGc);
+        xcb_flush(m_x->own);
+    }
     XFreeGC(m_x->display, m_x->gc);
     XFlush(m_x->display);
 }
@@ -176,12 +213,14 @@ bool X11Presenter::attach(const Bitmap& frame, const std::shared_ptr<const Share
     if (m_attached && m_attached->memory == memory && m_attached->image->width == frame.width()
         && m_attached->image->height == frame.height())
         return true;
+    awaitRead();
     m_attached.reset();
     if (!m_x->descriptors || m_x->depth != 24 || !memory || memory->data() != frame.bits()
         || memory->size() < frame.byteSize())
         return false;
+    xcb_connection_t* connection = m_x->direct();
     auto attached = std::make_unique<Attached>();
-    attached->display = m_x->display;
+    attached->connection = connection;
     attached->memory = memory;
     attached->image = XShmCreateImage(m_x->display, m_x->visual, static_cast<unsigned>(m_x->depth), ZPixmap, nullptr,
         &attached->segment, static_cast<unsigned>(frame.width()), static_cast<unsigned>(frame.height()));
@@ -191,7 +230,6 @@ bool X11Presenter::attach(const Bitmap& frame, const std::shared_ptr<const Share
     const int descriptor = fcntl(static_cast<int>(memory->handle()), F_DUPFD_CLOEXEC, 0);
     if (descriptor < 0)
         return false;
-    xcb_connection_t* connection = XGetXCBConnection(m_x->display);
     const std::uint32_t segment = xcb_generate_id(connection);
     xcb_generic_error_t* error = xcb_request_check(connection,
         xcb_shm_attach_fd_checked(connection, segment, descriptor, 1));
@@ -285,6 +323,26 @@ void X11Presenter::copyIntoImage(const Bitmap& frame, bool everything)
     }
 }
 
+void X11Presenter::awaitRead()
+{
+    if (!m_x->unread)
+        return;
+    xcb_connection_t* connection = m_x->direct();
+    std::free(xcb_get_input_focus_reply(connection, *m_x->unread, nullptr));
+    m_x->unread.reset();
+    if (!m_x->own)
+        return;
+    // Errors on the own connection (the window gone, say) come as events nobody else
+    // reads; they are let go here. A connection that broke sends frames no more: the
+    // next present goes the display's way.
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection))
+        std::free(event);
+    if (xcb_connection_has_error(connection)) {
+        m_attached.reset();
+        m_x->descriptors = false;
+    }
+}
+
 void X11Presenter::present(const Bitmap& frame, bool everything, const std::shared_ptr<const SharedMemory>& memory)
 {
     if (frame.isEmpty() || (!everything && frame.damage().isEmpty()))
@@ -293,29 +351,33 @@ void X11Presenter::present(const Bitmap& frame, bool everything, const std::shar
     // One request for all the parts: the server copies the box around them, clipped
     // to the parts themselves, so that neither a request per part nor the pixels
     // between them are paid for.
-    auto sendClipped = [&](const XImage& image, const XShmSegmentInfo& segment) {
+    auto sendClipped = [&](xcb_connection_t* connection, xcb_gcontext_t gc, const XImage& image,
+                           const XShmSegmentInfo& segment) {
         std::vector<xcb_rectangle_t> clip;
         clip.reserve(areas.size());
         for (const Rectangle& area : areas)
             clip.push_back({ static_cast<std::int16_t>(area.left), static_cast<std::int16_t>(area.top),
                 static_cast<std::uint16_t>(area.width), static_cast<std::uint16_t>(area.height) });
         const Rectangle box = boundsOf(areas);
-        xcb_connection_t* connection = m_x->xcb;
-        xcb_set_clip_rectangles(connection, XCB_CLIP_ORDERING_UNSORTED, m_x->clippedGc, 0, 0,
+        xcb_set_clip_rectangles(connection, XCB_CLIP_ORDERING_UNSORTED, gc, 0, 0,
             static_cast<std::uint32_t>(clip.size()), clip.data());
-        xcb_shm_put_image(connection, static_cast<xcb_drawable_t>(m_x->window), m_x->clippedGc,
+        xcb_shm_put_image(connection, static_cast<xcb_drawable_t>(m_x->window), gc,
             static_cast<std::uint16_t>(image.width), static_cast<std::uint16_t>(image.height),
             static_cast<std::uint16_t>(box.left), static_cast<std::uint16_t>(box.top), static_cast<std::uint16_t>(box.width),
             static_cast<std::uint16_t>(box.height), static_cast<std::int16_t>(box.left), static_cast<std::int16_t>(box.top),
             static_cast<std::uint8_t>(image.depth), XCB_IMAGE_FORMAT_Z_PIXMAP, 0, static_cast<xcb_shm_seg_t>(segment.shmseg),
             0);
         // The server reads the memory when it gets to the request; the frame may only be
-        // drawn on again once it has.
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        // drawn on again once it has answered the round trip behind it.
+        return xcb_get_input_focus(connection);
     };
+    awaitRead();
     if (attach(frame, memory)) {
         m_path = Path::Direct;
-        sendClipped(*m_attached->image, m_attached->segment);
+        m_x->unread = sendClipped(m_x->direct(), m_x->directGc(), *m_attached->image, m_attached->segment);
+        xcb_flush(m_x->direct());
+        if (!m_x->own)
+            awaitRead();
         return;
     }
     if (!prepareImage(frame.width(), frame.height()))
@@ -323,7 +385,10 @@ void X11Presenter::present(const Bitmap& frame, bool everything, const std::shar
     copyIntoImage(frame, everything);
     if (m_image->shared) {
         m_path = Path::SharedCopy;
-        sendClipped(*m_image->image, m_image->segment);
+        // The image is copied into again at the next present: the answer is awaited now.
+        xcb_connection_t* connection = m_x->xcb;
+        std::free(xcb_get_input_focus_reply(connection,
+            sendClipped(connection, m_x->clippedGc, *m_image->image, m_image->segment), nullptr));
         return;
     }
     // Through the connection itself: a request per tile run, whose pixels travel in it.

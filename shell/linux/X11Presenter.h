@@ -43,8 +43,12 @@ public:
     // Shows the parts of the frame written since its damage was last cleared, or all
     // of it. `memory`, when given, is the shared memory the frame's store lies in;
     // the presenter keeps it mapped on the server's side until another comes.
-    // Returns once the server has read the pixels, so that the frame may be drawn on.
+    // The server may still be reading the frame's own memory when this returns (the
+    // Direct way): awaitRead must come before the frame is drawn on again.
     void present(const Bitmap&, bool everything, const std::shared_ptr<const SharedMemory>& memory);
+    // Returns once the server has read what the last present sent. Costs nothing
+    // when it has (a refresh later, it has).
+    void awaitRead();
 
     // The way the last frame went.
     Path path() const { return m_path; }

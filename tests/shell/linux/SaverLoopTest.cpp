@@ -24,6 +24,7 @@ public:
     void begin(SaverControl&) override { }
     bool handleEvents(SaverControl& session) override
     {
+        touchedWhileRead += reading;
         if (keyAt && now >= *keyAt) {
             session.character(key);
             keyAt.reset();
@@ -36,7 +37,12 @@ public:
         stall = 0ms;
         ++waits;
     }
-    void present(const Bitmap&, PresentScope, const std::shared_ptr<const SharedMemory>&) override { ++presents; }
+    void present(const Bitmap&, PresentScope, const std::shared_ptr<const SharedMemory>&) override
+    {
+        ++presents;
+        reading = true;
+    }
+    void awaitPresented() override { reading = false; }
     std::chrono::microseconds refreshInterval() const override { return 16'667us; }
 
     SaverLoopOptions options()
@@ -54,6 +60,10 @@ public:
     char key = 0;
     int waits = 0;
     int presents = 0;
+    // As a display that reads the frame where it lies: from a present until the
+    // loop awaits it. Anything that may draw in between counts.
+    bool reading = false;
+    int touchedWhileRead = 0;
 };
 
 struct LoopSession {
@@ -67,7 +77,7 @@ struct LoopSession {
 };
 
 // An outbreak that never changes: four humans no zombie can reach, frames that go on.
-class StillOutbreak final : public SaverControl {
+class StillOutbreak : public SaverControl {
 public:
     void resize(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override { }
     void tick() override { ++frames; }
@@ -225,4 +235,29 @@ TEST(SaverLoop, APausedOutbreakThatDrawsNothingSleepsUntilInputArrives)
     // space bar runs it again at once: a second of 5 ms steps.
     EXPECT_LE(screen.waits, 4 + 62);
     EXPECT_NEAR(session.simulation().frameNumber(), 1 + 200, 6);
+}
+
+TEST(SaverLoop, NothingDrawsOnTheFrameWhileTheDisplayMayStillBeReadingIt)
+{
+    // Every tick draws, so that every refresh presents.
+    struct DrawingOutbreak final : StillOutbreak {
+        ClockedScreen* screen = nullptr;
+        void tick() override
+        {
+            screen->touchedWhileRead += screen->reading;
+            StillOutbreak::tick();
+            bitmap.markAllDamaged();
+        }
+        Bitmap& frame() override
+        {
+            screen->touchedWhileRead += screen->reading;
+            return bitmap;
+        }
+    } outbreak;
+    ASSERT_TRUE(outbreak.bitmap.create(8, 8));
+    ClockedScreen screen(500ms);
+    outbreak.screen = &screen;
+    runSaverLoop(outbreak, screen, screen.options());
+    EXPECT_GE(screen.presents, 25);
+    EXPECT_EQ(screen.touchedWhileRead, 0);
 }
