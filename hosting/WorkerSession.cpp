@@ -8,6 +8,7 @@
 
 #include <limits>
 #include <mutex>
+#include <thread>
 
 namespace shamblex {
 
@@ -358,6 +359,12 @@ Bitmap& WorkerSession::frame()
         recover();
         return m_frame;
     }
+    // The worker, which woke this thread on its own core, is usually still finishing
+    // its send there. Letting it reach its sleep first means that the display server
+    // (woken next, by the present) is placed on that core, beside the pixels the
+    // worker has just written, instead of fetching them from the other core's cache:
+    // the server's copy cost about a third less with the shipped brains.
+    std::this_thread::yield();
     WireReader in(answer->payload);
     bool wellFormed = answer->type == static_cast<std::uint32_t>(worker::Answer::Damage);
     auto state = wellFormed ? worker::readState(in) : std::nullopt;
