@@ -37,6 +37,13 @@ int noteAttachError(Display*, XErrorEvent*)
     return 0;
 }
 
+// Waits for the server's answer to a round trip: every request sent before it on the
+// connection has then been carried out.
+void awaitAnswer(xcb_connection_t* connection, xcb_get_input_focus_cookie_t roundTrip)
+{
+    std::free(xcb_get_input_focus_reply(connection, roundTrip, nullptr));
+}
+
 // An 8-bit channel placed under a visual's colour mask, its top bit on the mask's.
 unsigned long placeChannel(std::uint8_t value, unsigned long mask)
 {
@@ -120,7 +127,7 @@ struct X11Presenter::Attached {
         if (segment.shmseg) {
             // Detached once the server has answered: the memory may be unmapped after.
             xcb_shm_detach(connection, static_cast<xcb_shm_seg_t>(segment.shmseg));
-            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+            awaitAnswer(connection, xcb_get_input_focus(connection));
         }
         if (image) {
             image->data = nullptr;
@@ -213,8 +220,7 @@ bool X11Presenter::attach(const Bitmap& frame, const std::shared_ptr<const Share
     if (m_attached && m_attached->memory == memory && m_attached->image->width == frame.width()
         && m_attached->image->height == frame.height())
         return true;
-    awaitRead();
-    m_attached.reset();
+    m_attached.reset(); // present has awaited the server's last read of it
     if (!m_x->descriptors || m_x->depth != 24 || !memory || memory->data() != frame.bits()
         || memory->size() < frame.byteSize())
         return false;
@@ -328,7 +334,7 @@ void X11Presenter::awaitRead()
     if (!m_x->unread)
         return;
     xcb_connection_t* connection = m_x->direct();
-    std::free(xcb_get_input_focus_reply(connection, *m_x->unread, nullptr));
+    awaitAnswer(connection, *m_x->unread);
     m_x->unread.reset();
     if (!m_x->own)
         return;
@@ -386,9 +392,7 @@ void X11Presenter::present(const Bitmap& frame, bool everything, const std::shar
     if (m_image->shared) {
         m_path = Path::SharedCopy;
         // The image is copied into again at the next present: the answer is awaited now.
-        xcb_connection_t* connection = m_x->xcb;
-        std::free(xcb_get_input_focus_reply(connection,
-            sendClipped(connection, m_x->clippedGc, *m_image->image, m_image->segment), nullptr));
+        awaitAnswer(m_x->xcb, sendClipped(m_x->xcb, m_x->clippedGc, *m_image->image, m_image->segment));
         return;
     }
     // Through the connection itself: a request per tile run, whose pixels travel in it.
